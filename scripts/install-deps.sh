@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, those that are
+# missing only. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev
+  fonts-liberation
+  # tests
+  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-utils xfonts-base imagemagick sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,50 @@
+// Reading RIFF wave files, shared by every backend. The game's own sounds are
+// 16-bit mono 22,050 Hz PCM; any other PCM file (8 or 16 bits, mono or stereo,
+// any rate) is accepted too, so that a player may put a recording of their own
+// in a sound's place. Anything else is a RuntimeError naming the file and what
+// is wrong with it. Bad input never crashes, over-reads or allocates beyond
+// the file's own size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct WaveAudio {
+  uint16_t channels = 0;       // 1 or 2
+  uint32_t sampleRate = 0;     // frames a second
+  uint16_t bitsPerSample = 0;  // 8 (unsigned) or 16 (signed, little-endian)
+  std::vector<uint8_t> data;   // the PCM bytes as in the file, whole frames only
+
+  size_t FrameCount() const;
+  // Duration in microseconds, rounded down.
+  uint64_t DurationMicroseconds() const;
+};
+
+// Largest file the reader accepts; about 25 minutes of the game's own format.
+inline constexpr size_t kMaxWaveFileBytes = 64u * 1024u * 1024u;
+
+// Sample rates accepted, frames a second: what players' recordings use, from
+// old telephone-quality files to studio ones.
+inline constexpr uint32_t kMinSampleRate = 1000;
+inline constexpr uint32_t kMaxSampleRate = 192000;
+
+// Parses a whole file's bytes; `name` only serves the failure's description.
+// A file that is not a PCM wave file we can play raises kDsErrBadFormat.
+// Never reads outside [bytes, bytes + size) and allocates at most `size`.
+WaveAudio ParseWave(const uint8_t* bytes, size_t size, const std::string& name);
+
+// Reads and parses a file. A missing file raises kErrFileNotFound; a folder, a
+// pipe or device, or a file that cannot be opened kErrAccessDenied; a read
+// that fails kErrFail; a file larger than kMaxWaveFileBytes kErrOutOfMemory
+// (before any of it is read); a file that is not a PCM wave file
+// kDsErrBadFormat; each with a description that names the file.
+WaveAudio ReadWaveFile(const std::string& path);
+
+// The samples as signed 16-bit values, channels interleaved.
+std::vector<int16_t> ToSigned16(const WaveAudio& audio);
+
+}  // namespace platform
