@@ -1,0 +1,158 @@
+#include "game/main_game.h"
+
+#include <string>
+
+#include "game/exchange.h"
+#include "input/key_codes.h"
+#include "input/keyboard.h"
+#include "shell/arithmetic.h"
+#include "shell/main_window.h"
+#include "sound/number_speech.h"
+#include "sound/sound_playback.h"
+
+std::shared_ptr<platform::SoundBuffer> MusicBuffer;
+std::shared_ptr<platform::SoundBuffer> BlockBuffer;
+std::shared_ptr<platform::SoundBuffer> SwingBuffer;
+int32_t TickStart = 0;
+int32_t Elapsed = 0;
+int16_t Agility = 0;
+int32_t Score = 0;
+
+namespace {
+
+constexpr int32_t kCentre = 0;
+constexpr int16_t kAgilityStep = 50;
+constexpr int16_t kTopAgility = 800;
+constexpr int32_t kExchangePoints = 250;
+constexpr int32_t kKnockOutPoints = 1000;
+constexpr int16_t kRoundsOfGrowingLength = 10;  // from round 10 on, every round has 19 exchanges
+
+constexpr int32_t kMusicStartVolume = -10000;
+constexpr int32_t kMusicVolume = -400;
+
+// Every recording of the game flow is heard at the centre, to its end.
+void Say(const std::string& file) { PlaySound(file, kCentre, true); }
+
+// Thrown by NewGame when a game is already running: it unwinds the abandoned
+// game's calls (the question, and the exchange or rounds that called it) back
+// to the loop in NewGame, which starts the new game there. Nothing on the way
+// catches it, so no step of the abandoned game runs again, and each game
+// starts at the same depth of the stack however many came before it.
+struct AbandonedGame {};
+bool gameRunning = false;
+
+void StartGame() {
+  MusicBuffer->SetVolume(kMusicStartVolume);
+  MusicBuffer->Play(platform::kPlayLooping);
+  MusicBuffer->SetVolume(kMusicVolume);
+  Agility = 0;
+  Score = 0;
+  SetTextBoxText(TextBox::txtRound, "");
+  SetTextBoxText(TextBox::txtScore, "");
+  SetTextBoxText(TextBox::txtAgility, "");
+  PlayRounds();
+}
+
+uint8_t ChooseTaunt(uint8_t previous) {
+  platform::Randomize();
+  uint8_t taunt;
+  do {
+    taunt = WholePart<uint8_t>(6.0 * static_cast<double>(platform::Rnd()));
+  } while (taunt == previous);
+  return taunt;
+}
+
+}  // namespace
+
+void NewGame() {
+  if (gameRunning) throw AbandonedGame{};
+  gameRunning = true;
+  for (;;) {
+    try {
+      StartGame();
+    } catch (const AbandonedGame&) {
+      // The question asked for a new game; start it from here.
+    }
+  }
+}
+
+void PlayRounds() {
+  int32_t round = 0;
+  int16_t attackBound = 0;
+  // Starting at 0 means the first round never plays taunt 0.
+  uint8_t tauntIndex = 0;
+  bool roundWon = true;
+
+  for (;;) {
+    round = CheckedAdd32(round, 1);
+    roundWon = true;
+    SetTextBoxText(TextBox::txtRound, std::to_string(round));
+    if (round < kRoundsOfGrowingLength) attackBound = CheckedMultiply16(2, static_cast<int16_t>(round));
+    Say("sounds/round.wav");
+    SpeakNumber(round);
+
+    tauntIndex = ChooseTaunt(tauntIndex);
+    Say("sounds/grumbo0" + std::to_string(tauntIndex) + ".wav");
+
+    for (int exchange = 0; exchange <= attackBound; ++exchange) {
+      if (Exchange()) {
+        Score = CheckedAdd32(Score, kExchangePoints);
+        SetTextBoxText(TextBox::txtScore, std::to_string(Score));
+      } else {
+        Say("sounds/BrokToof.wav");
+        MusicBuffer->Stop();
+        roundWon = false;
+        break;
+      }
+    }
+    if (!roundWon) break;
+
+    Say("sounds/KnockOut.wav");
+    // The bonus counts the agility the round was fought at, before its raise.
+    Score = CheckedAdd32(CheckedAdd32(Score, kKnockOutPoints), CheckedMultiply32(10, Agility));
+    if (Agility < kTopAgility) Agility = CheckedAdd16(Agility, kAgilityStep);
+    SetTextBoxText(TextBox::txtAgility, std::to_string(Agility / 10));
+    SetTextBoxText(TextBox::txtScore, std::to_string(Score));
+    Say("sounds/ysi.wav");
+    SpeakNumber(Score);
+  }
+
+  Say("sounds/toround.wav");
+  SpeakNumber(round);
+  Say("sounds/finalscore.wav");
+  SpeakNumber(Score);
+  Say("sounds/points.wav");
+  Say("sounds/agility.wav");
+  SpeakNumber(Agility / 10);
+  PlayAgainPrompt();
+}
+
+void PlayAgainPrompt() {
+  MusicBuffer->Stop();
+  Say("sounds/playagain.wav");
+  // No latches here: a key counts whenever it is held at a pass, and N and
+  // Escape are tested before Y, so holding both ends the program.
+  for (;;) {
+    PollKeyboard();
+    platform::DoEvents();
+    if (KeyDown(DIK_N) || KeyDown(DIK_ESCAPE)) {
+      Say("sounds/no.wav");
+      Say("sounds/seeya.wav");
+      platform::EndProgram(0);
+    }
+    if (KeyDown(DIK_Y)) break;
+  }
+  Say("sounds/yes.wav");
+  NewGame();
+}
+
+void ResetGameState() {
+  MusicBuffer.reset();
+  BlockBuffer.reset();
+  SwingBuffer.reset();
+  TickStart = 0;
+  Elapsed = 0;
+  Agility = 0;
+  Score = 0;
+  gameRunning = false;
+}

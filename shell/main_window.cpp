@@ -1,0 +1,59 @@
+#include "shell/main_window.h"
+
+#include "shell/app_icon.h"
+#include "shell/product.h"
+
+namespace {
+
+using platform::ControlKind;
+
+// Index of each text box in the form's control list below.
+constexpr int kRoundIndex = 1;
+constexpr int kScoreIndex = 3;
+constexpr int kAgilityIndex = 5;
+
+const platform::FormDescription kFrmGrumbosh{
+    .name = "frmGrumbosh",
+    .title = kProductTitle,
+    .clientWidth = 8100,
+    .clientHeight = 705,
+    .font = {.face = "MS Sans Serif",
+             .points = 13.5,
+             .weight = 400,
+             .italic = false,
+             .underline = false,
+             .strikeout = false,
+             .charset = 0},
+    .controls =
+        {
+            // kind, name, text, left, top, width, height, tab index
+            {ControlKind::Label, "Label2", "Round:", 120, 180, 930, 360, 3},
+            {ControlKind::TextBox, "txtRound", "", 1140, 120, 1575, 480, 2},
+            {ControlKind::Label, "Label1", "Score:", 2820, 180, 825, 360, 0},
+            {ControlKind::TextBox, "txtScore", "", 3720, 120, 1575, 480, 1},
+            {ControlKind::Label, "Label3", "Agility:", 5475, 180, 810, 360, 5},
+            {ControlKind::TextBox, "txtAgility", "", 6360, 120, 1575, 480, 4},
+        },
+    .icon = &AppIcon(),
+};
+
+int ControlIndex(TextBox box) {
+  switch (box) {
+    case TextBox::txtRound: return kRoundIndex;
+    case TextBox::txtScore: return kScoreIndex;
+    case TextBox::txtAgility: return kAgilityIndex;
+  }
+  return kRoundIndex;
+}
+
+}  // namespace
+
+const platform::FormDescription& frmGrumboshDescription() { return kFrmGrumbosh; }
+
+void ShowMainWindow() { platform::ShowForm(kFrmGrumbosh); }
+
+platform::WindowHandle MainWindowHandle() { return platform::FormHandle(); }
+
+void SetTextBoxText(TextBox box, const std::string& text) {
+  platform::SetControlText(ControlIndex(box), text);
+}

@@ -1,0 +1,75 @@
+#include "sound/number_speech.h"
+
+#include <string>
+
+#include "sound/sound_playback.h"
+
+namespace {
+
+constexpr const char* kFolder = "sounds/numbers/";
+
+class DigitString {
+ public:
+  explicit DigitString(int32_t value) : text_(std::to_string(value)), length_(text_.size()) {}
+
+  size_t Length() const { return length_; }
+  const std::string& Text() const { return text_; }
+  // Position k counted from the right, 1 being the units; a position past the
+  // left end reads the first character.
+  char At(size_t k) const { return k > length_ ? text_.front() : text_[length_ - k]; }
+  int ValueAt(size_t k) const {
+    const char c = At(k);
+    return c == '-' ? 0 : c - '0';
+  }
+
+ private:
+  std::string text_;
+  size_t length_;
+};
+
+void Play(const std::string& file) { PlaySound(file, 0, true); }
+void PlayWord(const char* word) { Play(std::string(kFolder) + word + ".wav"); }
+void PlayDigit(const DigitString& s, size_t k) { Play(kFolder + std::string(1, s.At(k)) + ".wav"); }
+void PlayTens(const DigitString& s, size_t k) { Play(kFolder + std::string(1, s.At(k)) + "0.wav"); }
+void PlayTeen(const DigitString& s, size_t k) { Play(kFolder + std::string("1") + s.At(k) + ".wav"); }
+
+}  // namespace
+
+void SpeakNumber(int32_t value) {
+  const DigitString s(value);
+  const size_t L = s.Length();
+  auto v = [&s](size_t k) { return s.ValueAt(k); };
+
+  // Each step tests its own condition; none stops the later ones.
+  // Millions.
+  if (L > 8 && v(9) > 0) {
+    PlayDigit(s, 9);
+    PlayWord("hundred");
+  }
+  if (L > 7 && v(8) > 1) PlayTens(s, 8);
+  if (L > 7 && v(8) == 1) PlayTeen(s, 7);
+  if (L > 6) {
+    if ((L < 8 || v(8) != 1) && v(7) > 0) PlayDigit(s, 7);
+    PlayWord("million");
+  }
+  // Thousands.
+  if (L > 5 && v(6) > 0) {
+    PlayDigit(s, 6);
+    PlayWord("hundred");
+  }
+  if (L > 4 && v(5) > 1) PlayTens(s, 5);
+  if (L > 4 && v(5) > 1 && s.At(4) != '0') PlayDigit(s, 4);
+  if (L > 4 && v(5) == 1) PlayTeen(s, 4);
+  if (L > 3 && (L < 5 || v(5) == 0) && v(4) > 0) PlayDigit(s, 4);
+  if ((L > 5 && v(6) != 0) || (L > 4 && v(5) != 0) || (L > 3 && v(4) != 0)) PlayWord("thousand");
+  // Units.
+  if (L > 2 && v(3) > 0) {
+    PlayDigit(s, 3);
+    PlayWord("hundred");
+  }
+  if (L > 1 && v(2) > 1) PlayTens(s, 2);
+  if (L > 1 && v(2) == 1) Play(kFolder + std::string("1") + s.Text().back() + ".wav");
+  if (s.Text() == "0") PlayWord("zero");
+  if (L > 1 && v(2) != 1 && v(1) > 0) PlayDigit(s, 1);
+  if (L == 1 && v(1) > 0) PlayDigit(s, 1);
+}

@@ -1,0 +1,124 @@
+#include "sound/sound_playback.h"
+
+#include "game/main_game.h"
+#include "input/key_codes.h"
+#include "input/keyboard.h"
+#include "shell/arithmetic.h"
+#include "shell/product.h"
+
+std::shared_ptr<platform::SoundDevice> SoundDevice;
+std::shared_ptr<platform::PrimaryBuffer> PrimaryBuffer;
+std::shared_ptr<platform::Listener3D> Listener;
+std::shared_ptr<platform::SoundBuffer> OneShotBuffer;
+platform::WaveFormat WaveFormat;
+platform::BufferDescription BufferDesc;
+
+namespace {
+
+constexpr const char* kAlgorithm3D = "DS3DALG_DEFAULT";
+
+void FillWaveFormat() {
+  WaveFormat.formatTag = 1;  // PCM
+  WaveFormat.channels = 1;
+  WaveFormat.samplesPerSecond = 22050;
+  WaveFormat.bitsPerSample = 16;
+  WaveFormat.blockAlign = ConvertRounded<int16_t>(16.0 / 8.0);
+  WaveFormat.averageBytesPerSecond = CheckedMultiply32(WaveFormat.blockAlign, WaveFormat.samplesPerSecond);
+  WaveFormat.extraSize = 0;
+}
+
+// Every creation from a file describes the buffer the same way; only the
+// flags differ between resident and one-shot buffers.
+void PrepareBufferDesc(int32_t flags) {
+  FillWaveFormat();
+  BufferDesc.bufferBytes = WaveFormat.averageBytesPerSecond;
+  BufferDesc.algorithm3D = kAlgorithm3D;
+  BufferDesc.flags = flags;
+}
+
+bool AnySkipKeyDown() {
+  for (uint8_t code : kSkipKeys) {
+    if (KeyDown(code)) return true;
+  }
+  return false;
+}
+
+void ReportTrappedFailure(const std::string& procedure, const platform::RuntimeError& failure) {
+  platform::ShowMessageBox(TrappedFailureMessage(procedure, failure), kProductTitle);
+}
+
+}  // namespace
+
+std::string TrappedFailureMessage(const std::string& procedure, const platform::RuntimeError& failure) {
+  return "An error has occurred in this application.  Procedure: " + procedure +
+         ".  Error Number: " + std::to_string(failure.Number()) + " - " + failure.Description() +
+         ".  Please e-mail " + kSupportEmail + " with this information.";
+}
+
+void LoadSounds() {
+  platform::ChangeDirectory(platform::ProgramFolder());
+  CreateSoundBuffer(MusicBuffer, "sounds/pianolp.wav");
+  CreateSoundBuffer(BlockBuffer, "sounds/block.wav");
+  CreateSoundBuffer(SwingBuffer, "sounds/swing.wav");
+}
+
+void CreateSoundBuffer(std::shared_ptr<platform::SoundBuffer>& slot, std::string file) {
+  PrepareBufferDesc(ResidentFlags);
+  BufferDesc.format = WaveFormat;
+  slot.reset();
+  slot = SoundDevice->CreateSoundBufferFromFile(file, BufferDesc);
+}
+
+void PlaySound(const std::string& file, int32_t pan, bool wait) {
+  try {
+    PrepareBufferDesc(OneShotFlags);
+    // The new buffer is made before the old one is let go, so a failed
+    // creation leaves the previous sound where it was.
+    OneShotBuffer = SoundDevice->CreateSoundBufferFromFile(file, BufferDesc);
+    OneShotBuffer->SetVolume(0);
+    OneShotBuffer->SetPan(pan);
+    OneShotBuffer->Play(platform::kPlayOnce);
+    if (wait) {
+      // The keyboard is not polled here: a key pressed and released while a
+      // recording plays is never seen.
+      while (OneShotBuffer->GetStatus() == platform::kStatusPlaying) platform::DoEvents();
+    }
+  } catch (const platform::RuntimeError& failure) {
+    ReportTrappedFailure("PlaySound", failure);
+  }
+}
+
+void Announcement(const std::string& file) {
+  try {
+    // Hold back while a skip key is still down, so that the key which ended
+    // the previous sound does not cut this one short at once.
+    while (AnySkipKeyDown()) {
+      platform::DoEvents();
+      PollKeyboard();
+    }
+    PrepareBufferDesc(OneShotFlags);
+    std::shared_ptr<platform::SoundBuffer> buffer = SoundDevice->CreateSoundBufferFromFile(file, BufferDesc);
+    buffer->SetVolume(0);
+    buffer->Play(platform::kPlayOnce);
+    while ((buffer->GetStatus() & platform::kStatusPlaying) != 0) {
+      platform::DoEvents();
+      PollKeyboard();
+      if (AnySkipKeyDown()) {
+        buffer->Stop();
+        break;
+      }
+    }
+    buffer->Stop();
+  } catch (const platform::RuntimeError& failure) {
+    ReportTrappedFailure("Announcement", failure);
+  }
+}
+
+void ResetSoundState() {
+  SoundDevice.reset();
+  PrimaryBuffer.reset();
+  Listener.reset();
+  OneShotBuffer.reset();
+  WaveFormat = {};
+  BufferDesc = {};
+}
