@@ -1,0 +1,112 @@
+// The sound device's two costs that the player can feel or the machine pays:
+//  - PlayToFirstMix: the time from a buffer's Play to the end of the audio
+//    callback that first mixes its samples into the device's buffer, on a
+//    real SDL device (the disk driver writing to /dev/null, paced in real
+//    time like a sound card, unless SDL_AUDIODRIVER says otherwise). Reported
+//    as median and worst in milliseconds.
+//  - Render4Voices: the mixer's work for one 256-frame callback with four
+//    voices playing (two mono, one stereo, one looping; each panned).
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "shell/platform/platform.h"
+#include "shell/platform/sdl/sdl_audio_output.h"
+#include "shell/platform/sdl/sdl_mixer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct FirstMix {
+  std::atomic<bool> armed{false};
+  std::atomic<int64_t> at{0};  // Clock ticks
+};
+
+void ObserveFirstMix(void* context, const int16_t* frames, size_t count) {
+  auto* probe = static_cast<FirstMix*>(context);
+  if (!probe->armed.load(std::memory_order_acquire)) return;
+  for (size_t i = 0; i < count * 2; ++i) {
+    if (frames[i] != 0) {
+      probe->at.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+      probe->armed.store(false, std::memory_order_release);
+      return;
+    }
+  }
+}
+
+void PlayToFirstMix(benchmark::State& state) {
+  if (std::getenv("SDL_AUDIODRIVER") == nullptr) {
+    SDL_setenv("SDL_AUDIODRIVER", "disk", 1);
+    SDL_setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+  }
+  sdl::AudioOutput output;
+  FirstMix probe;
+  output.SetObserver(&ObserveFirstMix, &probe);
+  // A sound that is never zero, so its first mixed frame shows.
+  sdl::Voice voice(std::vector<int16_t>(2205, 8000), 1);
+  output.SharedMixer()->Add(&voice);
+  std::mt19937 random(1);
+  std::uniform_int_distribution<int> phase(0, 12000);
+  std::vector<double> latencies;
+
+  for (auto _ : state) {
+    voice.Stop();
+    // Play at a random moment of the device's period, as the game does.
+    std::this_thread::sleep_for(std::chrono::microseconds(15000 + phase(random)));
+    probe.armed.store(true, std::memory_order_release);
+    const auto start = Clock::now();
+    voice.Play(platform::kPlayOnce);
+    while (probe.armed.load(std::memory_order_acquire)) std::this_thread::yield();
+    const auto end = Clock::time_point(Clock::duration(probe.at.load(std::memory_order_relaxed)));
+    const double seconds = std::chrono::duration<double>(end - start).count();
+    state.SetIterationTime(seconds);
+    latencies.push_back(seconds * 1000);
+  }
+  output.SetObserver(nullptr, nullptr);
+  output.SharedMixer()->Remove(&voice);
+
+  std::sort(latencies.begin(), latencies.end());
+  state.counters["median_ms"] = latencies[latencies.size() / 2];
+  state.counters["worst_ms"] = latencies.back();
+  state.counters["device_buffer_ms"] = 1000.0 * sdl::AudioOutput::kBufferFrames / sdl::kMixerRate;
+}
+BENCHMARK(PlayToFirstMix)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
+
+void Render4Voices(benchmark::State& state) {
+  std::vector<int16_t> mono(22050);
+  std::vector<int16_t> stereo(2 * 22050);
+  for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<int16_t>((i * 131) % 20000 - 10000);
+  for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<int16_t>((i * 71) % 20000 - 10000);
+  sdl::Mixer mixer;
+  sdl::Voice a(mono, 1), b(mono, 1), c(stereo, 2), d(mono, 1);
+  const int32_t pans[] = {-10000, 0, 2000, 10000};
+  sdl::Voice* voices[] = {&a, &b, &c, &d};
+  for (int i = 0; i < 4; ++i) {
+    mixer.Add(voices[i]);
+    voices[i]->SetPan(pans[i]);
+    voices[i]->SetVolume(i == 3 ? -400 : 0);
+    voices[i]->Play(platform::kPlayLooping);
+  }
+  std::vector<int16_t> out(sdl::AudioOutput::kBufferFrames * 2);
+  for (auto _ : state) {
+    mixer.Render(out.data(), sdl::AudioOutput::kBufferFrames);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  for (sdl::Voice* v : voices) mixer.Remove(v);
+  state.SetItemsProcessed(state.iterations() * sdl::AudioOutput::kBufferFrames);
+}
+BENCHMARK(Render4Voices)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

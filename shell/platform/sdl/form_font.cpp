@@ -1,0 +1,64 @@
+#include "shell/platform/sdl/form_font.h"
+
+#include <fontconfig/fontconfig.h>
+#include <strings.h>
+
+#include <cmath>
+
+namespace sdl {
+namespace {
+
+// The family and file fontconfig picks for a pattern; both empty if none.
+struct Match {
+  std::string family;
+  std::string file;
+};
+
+Match BestMatch(const std::string& family) {
+  Match result;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult outcome = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &outcome);
+  if (match != nullptr) {
+    FcChar8* value = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch) {
+      result.family = reinterpret_cast<const char*>(value);
+    }
+    if (FcPatternGetString(match, FC_FILE, 0, &value) == FcResultMatch) {
+      result.file = reinterpret_cast<const char*>(value);
+    }
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return result;
+}
+
+}  // namespace
+
+std::vector<std::string> FontCandidates(const std::string& face) {
+  // The old bitmap face has no scalable file on a Linux desktop. Its outline
+  // successor and Arial share its look; Liberation Sans and Arimo are drawn to
+  // Arial's metrics, so the labels keep the widths the layout was made for.
+  return {face, "Microsoft Sans Serif", "Arial", "Liberation Sans", "Arimo"};
+}
+
+std::string FindFontFile(const std::string& face) {
+  if (FcInit() == FcFalse) return {};
+  // fontconfig always answers with something; only an answer under the asked
+  // family name means the face is really there.
+  for (const std::string& candidate : FontCandidates(face)) {
+    const Match match = BestMatch(candidate);
+    if (!match.file.empty() && strcasecmp(match.family.c_str(), candidate.c_str()) == 0) return match.file;
+  }
+  return BestMatch("sans-serif").file;
+}
+
+int PixelsFromPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+
+}  // namespace sdl

@@ -1,0 +1,21 @@
+// Finding a font file for the form's face through fontconfig.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sdl {
+
+// The faces tried, in order, for a requested face: the face itself, then
+// faces drawn to the same metrics, then the generic sans-serif.
+std::vector<std::string> FontCandidates(const std::string& face);
+
+// The path of the first candidate fontconfig has a file for under exactly
+// that family name, or else of whatever it matches for sans-serif. Empty when
+// fontconfig finds nothing at all.
+std::string FindFontFile(const std::string& face);
+
+// A font size in pixels: points at 96 dots per inch.
+int PixelsFromPoints(double points);
+
+}  // namespace sdl

@@ -1,0 +1,24 @@
+// The keyboard as the display server sees it, whatever window has the focus:
+// what a background reader needs while another program is in front. Only X11
+// offers it; every read is a round trip to the server, so it is for the times
+// our own window does not have the focus.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/platform/platform.h"
+
+namespace sdl {
+
+class GlobalKeyboard {
+ public:
+  virtual ~GlobalKeyboard() = default;
+  // Sets bit 7 of the byte of every key that is down; other bytes are 0.
+  virtual void Read(platform::KeyboardState& state) = 0;
+};
+
+// Null when SDL does not run on X11 or the server has no XKB key names.
+GlobalKeyboard* TheGlobalKeyboard();
+void CloseGlobalKeyboard();
+
+}  // namespace sdl

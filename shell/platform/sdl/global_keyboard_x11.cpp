@@ -1,0 +1,110 @@
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <SDL.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "shell/platform/sdl/global_keyboard.h"
+#include "shell/platform/sdl/key_table.h"
+
+namespace sdl {
+namespace {
+
+std::string_view KeyName(const char (&name)[XkbKeyNameLength]) {
+  return {name, strnlen(name, XkbKeyNameLength)};
+}
+
+class X11Keyboard final : public GlobalKeyboard {
+ public:
+  // A connection of our own, so that our round trips never take events out
+  // of the queue SDL reads from its connection.
+  static std::unique_ptr<X11Keyboard> Open() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return nullptr;
+    auto keyboard = std::unique_ptr<X11Keyboard>(new X11Keyboard(display));
+    if (!keyboard->LoadKeyNames()) return nullptr;
+    return keyboard;
+  }
+
+  ~X11Keyboard() override { XCloseDisplay(display_); }
+
+  void Read(platform::KeyboardState& state) override {
+    char keys[32] = {};
+    XQueryKeymap(display_, keys);
+    state.fill(0);
+    for (size_t keycode = 0; keycode < dikByKeycode_.size(); ++keycode) {
+      if ((static_cast<unsigned char>(keys[keycode / 8]) >> (keycode % 8)) & 1u) {
+        if (const uint8_t dik = dikByKeycode_[keycode]) state[dik] = 0x80;
+      }
+    }
+  }
+
+ private:
+  explicit X11Keyboard(Display* display) : display_(display) {}
+
+  // Keycodes are the server's own numbering, which differs between keycode
+  // sets (evdev, xfree86); the XKB names say which key each one is.
+  bool LoadKeyNames() {
+    XkbDescPtr description = XkbGetMap(display_, 0, XkbUseCoreKbd);
+    if (description == nullptr) return false;
+    bool found = false;
+    if (XkbGetNames(display_, XkbKeyNamesMask | XkbKeyAliasesMask, description) == Success &&
+        description->names != nullptr && description->names->keys != nullptr) {
+      const XkbNamesPtr names = description->names;
+      for (int keycode = description->min_key_code; keycode <= description->max_key_code; ++keycode) {
+        if (keycode < 0 || keycode >= static_cast<int>(dikByKeycode_.size())) continue;
+        const uint8_t dik = DikFromXkbName(KeyName(names->keys[keycode].name));
+        dikByKeycode_[static_cast<size_t>(keycode)] = dik;
+        found = found || dik != 0;
+      }
+      // A key whose own name we do not know may have an alias we do.
+      for (int i = 0; i < names->num_key_aliases && names->key_aliases != nullptr; ++i) {
+        const XkbKeyAliasRec& alias = names->key_aliases[i];
+        const uint8_t dik = DikFromXkbName(KeyName(alias.alias));
+        if (dik == 0) continue;
+        for (int keycode = description->min_key_code; keycode <= description->max_key_code; ++keycode) {
+          if (keycode < 0 || keycode >= static_cast<int>(dikByKeycode_.size())) continue;
+          if (dikByKeycode_[static_cast<size_t>(keycode)] == 0 &&
+              KeyName(names->keys[keycode].name) == KeyName(alias.real)) {
+            dikByKeycode_[static_cast<size_t>(keycode)] = dik;
+          }
+        }
+      }
+    }
+    XkbFreeKeyboard(description, 0, True);
+    return found;
+  }
+
+  Display* display_;
+  std::array<uint8_t, 256> dikByKeycode_{};
+};
+
+struct Holder {
+  bool tried = false;
+  std::unique_ptr<X11Keyboard> keyboard;
+};
+
+Holder& TheHolder() {
+  static Holder holder;
+  return holder;
+}
+
+}  // namespace
+
+GlobalKeyboard* TheGlobalKeyboard() {
+  Holder& holder = TheHolder();
+  if (!holder.tried) {
+    holder.tried = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0) holder.keyboard = X11Keyboard::Open();
+  }
+  return holder.keyboard.get();
+}
+
+void CloseGlobalKeyboard() { TheHolder() = Holder{}; }
+
+}  // namespace sdl

@@ -1,0 +1,102 @@
+// The SDL backend's sound device.
+//
+// Output: one SDL audio device, AUDIO_S16SYS, 2 channels, 22,050 Hz, in
+// buffers of 256 frames (11.6 ms). The game's sounds are 22,050 Hz mono, so
+// they reach the device sample for sample; a player's own file at another
+// rate, width or channel count is converted once, when its buffer is created.
+// With SDL_AUDIODRIVER=disk the device file holds raw 16-bit little-endian
+// stereo frames at 22,050 Hz.
+//
+// Each buffer decodes its whole file into its own sample memory before the
+// mixer (sdl_mixer.h) sees it; the audio callback only mixes, without
+// allocating, locking or reading files.
+#include "shell/platform/sdl/sdl_audio.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "shell/platform/sdl/sdl_audio_output.h"
+#include "shell/platform/sdl/sdl_audio_resample.h"
+#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/wave_file.h"
+
+namespace sdl {
+namespace {
+
+class Listener final : public platform::Listener3D {};
+
+class Primary final : public platform::PrimaryBuffer {
+ public:
+  std::shared_ptr<platform::Listener3D> GetDirectSound3DListener() override {
+    if (!listener_) listener_ = std::make_shared<Listener>();
+    return listener_;
+  }
+
+ private:
+  std::shared_ptr<Listener> listener_;
+};
+
+class Buffer final : public platform::SoundBuffer {
+ public:
+  Buffer(std::shared_ptr<Mixer> mixer, std::unique_ptr<Voice> voice)
+      : mixer_(std::move(mixer)), voice_(std::move(voice)) {
+    mixer_->Add(voice_.get());
+  }
+  // Releasing a playing buffer silences it at once.
+  ~Buffer() override { mixer_->Remove(voice_.get()); }
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+
+  void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
+  void SetPan(int32_t pan) override { voice_->SetPan(pan); }
+  void Play(int32_t flags) override { voice_->Play(flags); }
+  int32_t GetStatus() override { return voice_->Status(); }
+  void Stop() override { voice_->Stop(); }
+
+ private:
+  std::shared_ptr<Mixer> mixer_;
+  std::unique_ptr<Voice> voice_;
+};
+
+class Device final : public platform::SoundDevice {
+ public:
+  void SetCooperativeLevel(platform::WindowHandle, int32_t level) override {
+    // DSSCL_NORMAL .. DSSCL_WRITEPRIMARY; the level changes nothing here,
+    // since SDL shares the device with other programs in any case.
+    if (level < 1 || level > 4) {
+      throw platform::RuntimeError(platform::kErrInvalidArgument,
+                                   "The cooperative level " + std::to_string(level) + " is not one of 1 to 4");
+    }
+  }
+
+  std::shared_ptr<platform::PrimaryBuffer> CreatePrimaryBuffer(
+      const platform::BufferDescription& description) override {
+    if ((description.flags & platform::kBufferPrimary) == 0) {
+      throw platform::RuntimeError(platform::kErrInvalidArgument, "The primary buffer needs the primary flag");
+    }
+    return std::make_shared<Primary>();
+  }
+
+  std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(
+      const std::string& file, const platform::BufferDescription& description) override {
+    if ((description.flags & platform::kBufferPrimary) != 0) {
+      throw platform::RuntimeError(platform::kErrInvalidArgument,
+                                   "A buffer made from a file cannot be the primary buffer: " + file);
+    }
+    const platform::WaveAudio audio = platform::ReadWaveFile(file);
+    std::vector<int16_t> samples =
+        ResampleToMixerRate(platform::ToSigned16(audio), audio.channels, audio.sampleRate);
+    auto voice = std::make_unique<Voice>(std::move(samples), audio.channels);
+    return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice));
+  }
+
+ private:
+  AudioOutput output_;
+};
+
+}  // namespace
+
+std::shared_ptr<platform::SoundDevice> OpenSoundDevice() { return std::make_shared<Device>(); }
+
+}  // namespace sdl

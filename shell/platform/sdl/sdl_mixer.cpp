@@ -1,0 +1,248 @@
+#include "shell/platform/sdl/sdl_mixer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <thread>
+#include <utility>
+
+#include "shell/platform/platform.h"
+
+namespace sdl {
+namespace {
+
+constexpr uint32_t kModeShift = 32;
+constexpr uint64_t kPositionMask = 0xFFFFFFFFu;
+
+uint32_t ModeOf(uint64_t word) { return static_cast<uint32_t>(word >> kModeShift); }
+uint32_t PositionOf(uint64_t word) { return static_cast<uint32_t>(word & kPositionMask); }
+uint64_t Word(uint32_t mode, uint32_t position) {
+  return (static_cast<uint64_t>(mode) << kModeShift) | position;
+}
+
+uint64_t PackGains(float left, float right) {
+  return static_cast<uint64_t>(std::bit_cast<uint32_t>(left)) |
+         (static_cast<uint64_t>(std::bit_cast<uint32_t>(right)) << 32);
+}
+float LeftOf(uint64_t gains) { return std::bit_cast<float>(static_cast<uint32_t>(gains & 0xFFFFFFFFu)); }
+float RightOf(uint64_t gains) { return std::bit_cast<float>(static_cast<uint32_t>(gains >> 32)); }
+
+int16_t Saturate(float sample) {
+  const float clamped = std::clamp(sample, -32768.0f, 32767.0f);
+  return static_cast<int16_t>(std::lrint(clamped));
+}
+
+}  // namespace
+
+float GainOf(int32_t hundredthsOfDecibel) {
+  if (hundredthsOfDecibel <= platform::kVolumeSilent) return 0.0f;
+  if (hundredthsOfDecibel >= 0) return 1.0f;
+  return static_cast<float>(std::pow(10.0, hundredthsOfDecibel / 2000.0));
+}
+
+// ---------------------------------------------------------------------------
+// Voice
+
+Voice::Voice(std::vector<int16_t> samples, int channels)
+    : samples_(std::move(samples)),
+      channels_(channels == 2 ? 2 : 1),
+      frames_(static_cast<uint32_t>(samples_.size() / static_cast<size_t>(channels_))),
+      gains_(PackGains(1.0f, 1.0f)) {}
+
+void Voice::SetVolume(int32_t volume) {
+  if (volume < platform::kVolumeSilent || volume > 0) {
+    throw platform::RuntimeError(platform::kErrInvalidArgument,
+                                 "The volume " + std::to_string(volume) + " is outside -10000 to 0");
+  }
+  volume_ = volume;
+  PublishGains();
+}
+
+void Voice::SetPan(int32_t pan) {
+  if (pan < platform::kPanLeft || pan > platform::kPanRight) {
+    throw platform::RuntimeError(platform::kErrInvalidArgument,
+                                 "The pan " + std::to_string(pan) + " is outside -10000 to 10000");
+  }
+  pan_ = pan;
+  PublishGains();
+}
+
+// DirectSound's law: the volume attenuates both sides; a pan to the right
+// attenuates only the left side by as many hundredths of a decibel, and a pan
+// to the left only the right side. The two add up, and an attenuation of
+// 100 dB or more is silence.
+void Voice::PublishGains() {
+  const int32_t left = volume_ - std::max(pan_, 0);
+  const int32_t right = volume_ - std::max(-pan_, 0);
+  gains_.store(PackGains(GainOf(left), GainOf(right)), std::memory_order_release);
+}
+
+void Voice::Play(int32_t flags) {
+  // A buffer without samples has nothing to play and would loop on nothing.
+  if (frames_ == 0) return;
+  const uint32_t mode = (flags & platform::kPlayLooping) != 0
+                            ? static_cast<uint32_t>(platform::kStatusPlaying | platform::kStatusLooping)
+                            : static_cast<uint32_t>(platform::kStatusPlaying);
+  uint64_t word = state_.load(std::memory_order_acquire);
+  while (!state_.compare_exchange_weak(word, Word(mode, PositionOf(word)), std::memory_order_acq_rel)) {
+  }
+}
+
+void Voice::Stop() {
+  uint64_t word = state_.load(std::memory_order_acquire);
+  while (!state_.compare_exchange_weak(word, Word(0, PositionOf(word)), std::memory_order_acq_rel)) {
+  }
+}
+
+int32_t Voice::Status() const { return static_cast<int32_t>(ModeOf(state_.load(std::memory_order_acquire))); }
+
+uint32_t Voice::Position() const { return PositionOf(state_.load(std::memory_order_acquire)); }
+
+// ---------------------------------------------------------------------------
+// Mixer
+
+void Mixer::Add(Voice* voice) {
+  for (size_t i = 0; i < kMaxVoices; ++i) {
+    Voice* expected = nullptr;
+    if (slots_[i].compare_exchange_strong(expected, voice)) {
+      size_t inUse = slotsInUse_.load();
+      while (inUse < i + 1 && !slotsInUse_.compare_exchange_weak(inUse, i + 1)) {
+      }
+      return;
+    }
+  }
+  throw platform::RuntimeError(platform::kErrOutOfMemory, "Too many sound buffers are alive at once");
+}
+
+void Mixer::Remove(Voice* voice) {
+  for (auto& slot : slots_) {
+    Voice* expected = voice;
+    if (slot.compare_exchange_strong(expected, nullptr)) break;
+  }
+  // A Render that began before the slot was emptied may still be mixing the
+  // voice; one that begins after it cannot see it. Wait out the former.
+  const uint64_t epoch = renderEpoch_.load();
+  if ((epoch & 1u) != 0) {
+    while (renderEpoch_.load() == epoch) std::this_thread::yield();
+  }
+}
+
+void Mixer::Render(int16_t* out, size_t frames) noexcept {
+  renderEpoch_.fetch_add(1);
+  const bool focused = focused_.load(std::memory_order_relaxed);
+  while (frames > 0) {
+    const size_t count = std::min(frames, kChunkFrames);
+    std::fill_n(mix_.begin(), count * kMixerChannels, 0.0f);
+    const size_t inUse = slotsInUse_.load();
+    for (size_t i = 0; i < inUse; ++i) {
+      if (Voice* voice = slots_[i].load()) MixVoice(*voice, count, focused);
+    }
+    for (size_t i = 0; i < count * kMixerChannels; ++i) out[i] = Saturate(mix_[i]);
+    out += count * kMixerChannels;
+    frames -= count;
+  }
+  renderEpoch_.fetch_add(1);
+}
+
+void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
+  const uint64_t word = v.state_.load(std::memory_order_acquire);
+  const uint32_t mode = ModeOf(word);
+  if ((mode & platform::kStatusPlaying) == 0) {
+    v.audible_ = false;
+    return;
+  }
+  const bool looping = (mode & platform::kStatusLooping) != 0;
+
+  float targetLeft = 0.0f;
+  float targetRight = 0.0f;
+  if (focused) {
+    const uint64_t gains = v.gains_.load(std::memory_order_acquire);
+    targetLeft = LeftOf(gains);
+    targetRight = RightOf(gains);
+  }
+  if (!v.audible_) {
+    // A buffer starts at its gains, as DirectSound's do: no fade in.
+    v.audible_ = true;
+    v.appliedLeft_ = v.rampTargetLeft_ = targetLeft;
+    v.appliedRight_ = v.rampTargetRight_ = targetRight;
+    v.rampFrames_ = 0;
+  } else if (targetLeft != v.rampTargetLeft_ || targetRight != v.rampTargetRight_) {
+    v.rampTargetLeft_ = targetLeft;
+    v.rampTargetRight_ = targetRight;
+    v.rampFrames_ = kRampFrames;
+    v.rampStepLeft_ = (targetLeft - v.appliedLeft_) / static_cast<float>(kRampFrames);
+    v.rampStepRight_ = (targetRight - v.appliedRight_) / static_cast<float>(kRampFrames);
+  }
+
+  float* dst = mix_.data();
+  uint32_t position = PositionOf(word);
+  size_t done = 0;
+  bool ended = false;
+  while (done < frames) {
+    if (position >= v.frames_) {
+      if (!looping) {
+        ended = true;
+        break;
+      }
+      position = 0;  // the sample after the last is the first
+    }
+    const size_t count = std::min(frames - done, static_cast<size_t>(v.frames_ - position));
+    const int16_t* src = v.samples_.data() + static_cast<size_t>(position) * static_cast<size_t>(v.channels_);
+    float* out = dst + done * kMixerChannels;
+    size_t f = 0;
+    // The ramp, frame by frame, then the steady gains.
+    for (; f < count && v.rampFrames_ > 0; ++f) {
+      if (--v.rampFrames_ == 0) {
+        v.appliedLeft_ = v.rampTargetLeft_;
+        v.appliedRight_ = v.rampTargetRight_;
+      } else {
+        v.appliedLeft_ += v.rampStepLeft_;
+        v.appliedRight_ += v.rampStepRight_;
+      }
+      const float left = src[f * static_cast<size_t>(v.channels_)];
+      const float right = src[f * static_cast<size_t>(v.channels_) + static_cast<size_t>(v.channels_ - 1)];
+      out[2 * f] += left * v.appliedLeft_;
+      out[2 * f + 1] += right * v.appliedRight_;
+    }
+    const float gainLeft = v.appliedLeft_;
+    const float gainRight = v.appliedRight_;
+    if (v.channels_ == 1) {
+      for (; f < count; ++f) {
+        const float s = src[f];
+        out[2 * f] += s * gainLeft;
+        out[2 * f + 1] += s * gainRight;
+      }
+    } else {
+      for (; f < count; ++f) {
+        out[2 * f] += static_cast<float>(src[2 * f]) * gainLeft;
+        out[2 * f + 1] += static_cast<float>(src[2 * f + 1]) * gainRight;
+      }
+    }
+    position += static_cast<uint32_t>(count);
+    done += count;
+  }
+  if (position >= v.frames_) {
+    if (looping) {
+      position = 0;
+    } else {
+      ended = true;  // played to its end: stopped, and back at the start
+    }
+  }
+  if (ended) v.audible_ = false;
+
+  // The game thread may have changed the status meanwhile (Stop, or Play
+  // switching the looping mode); its status wins, the position is ours.
+  uint64_t expected = word;
+  for (;;) {
+    const uint32_t current = ModeOf(expected);
+    uint64_t desired;
+    if (ended) {
+      desired = (current & platform::kStatusLooping) != 0 ? Word(current, 0) : Word(0, 0);
+    } else {
+      desired = Word(current, position);
+    }
+    if (v.state_.compare_exchange_weak(expected, desired, std::memory_order_acq_rel)) break;
+  }
+}
+
+}  // namespace sdl

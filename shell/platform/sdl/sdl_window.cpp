@@ -1,0 +1,263 @@
+// The form, its message boxes and the message pump, on one SDL window drawn in
+// software: the six controls only change when the game writes a text box, so
+// the window is drawn then and when it is exposed, never on a pass of a loop.
+#include "shell/platform/sdl/sdl_window.h"
+
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "shell/platform/platform.h"
+#include "shell/platform/sdl/form_font.h"
+#include "shell/platform/sdl/sdl_audio.h"
+
+namespace sdl {
+namespace {
+
+// The classic three-dimensional look of the window system the game was made for.
+constexpr uint32_t kFace = 0xC0C0C0;
+constexpr uint32_t kShadow = 0x808080;
+constexpr uint32_t kDarkShadow = 0x000000;
+constexpr uint32_t kHighlight = 0xFFFFFF;
+constexpr uint32_t kLight = 0xC0C0C0;
+constexpr uint32_t kWindowField = 0xFFFFFF;
+constexpr SDL_Color kText{0, 0, 0, 255};
+// The space between an edit box's inner border and its text.
+constexpr int kTextMargin = 2;
+
+struct Control {
+  platform::ControlKind kind;
+  SDL_Rect rect;  // pixels
+  std::string text;
+};
+
+struct Form {
+  SDL_Window* window = nullptr;
+  TTF_Font* font = nullptr;
+  std::vector<Control> controls;
+  bool focused = false;
+  uint64_t focusLosses = 0;
+};
+
+Form& TheForm() {
+  static Form form;
+  return form;
+}
+
+int Pixels(int twips) { return (twips + platform::kTwipsPerPixel / 2) / platform::kTwipsPerPixel; }
+
+void Fill(SDL_Surface* surface, int x, int y, int w, int h, uint32_t rgb) {
+  const SDL_Rect rect{x, y, w, h};
+  SDL_FillRect(surface, &rect,
+               SDL_MapRGB(surface->format, static_cast<Uint8>(rgb >> 16), static_cast<Uint8>(rgb >> 8),
+                          static_cast<Uint8>(rgb)));
+}
+
+// A sunken edge two pixels deep: the outer ring shadowed at the top and left
+// and lit at the bottom and right, the inner ring darker still.
+void DrawSunkenEdge(SDL_Surface* surface, const SDL_Rect& r) {
+  Fill(surface, r.x, r.y, r.w, 1, kShadow);
+  Fill(surface, r.x, r.y, 1, r.h, kShadow);
+  Fill(surface, r.x, r.y + r.h - 1, r.w, 1, kHighlight);
+  Fill(surface, r.x + r.w - 1, r.y, 1, r.h, kHighlight);
+  Fill(surface, r.x + 1, r.y + 1, r.w - 2, 1, kDarkShadow);
+  Fill(surface, r.x + 1, r.y + 1, 1, r.h - 2, kDarkShadow);
+  Fill(surface, r.x + 1, r.y + r.h - 2, r.w - 2, 1, kLight);
+  Fill(surface, r.x + r.w - 2, r.y + 1, 1, r.h - 2, kLight);
+}
+
+void DrawText(SDL_Surface* surface, TTF_Font* font, const std::string& text, int x, int y, const SDL_Rect& clip) {
+  if (font == nullptr || text.empty()) return;
+  SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, text.c_str(), kText);
+  if (rendered == nullptr) return;
+  SDL_SetClipRect(surface, &clip);
+  SDL_Rect where{x, y, rendered->w, rendered->h};
+  SDL_BlitSurface(rendered, nullptr, surface, &where);
+  SDL_SetClipRect(surface, nullptr);
+  SDL_FreeSurface(rendered);
+}
+
+void Draw(Form& form) {
+  if (form.window == nullptr) return;
+  SDL_Surface* surface = SDL_GetWindowSurface(form.window);
+  if (surface == nullptr) return;
+  Fill(surface, 0, 0, surface->w, surface->h, kFace);
+  const int lineHeight = form.font != nullptr ? TTF_FontHeight(form.font) : 0;
+  const SDL_Rect client{0, 0, surface->w, surface->h};
+  // Labels first: a caption a little wider than its label runs on into the
+  // gap before its box, as the old bitmap font's narrower one would not.
+  for (const Control& control : form.controls) {
+    if (control.kind != platform::ControlKind::Label) continue;
+    DrawText(surface, form.font, control.text, control.rect.x, control.rect.y, client);
+  }
+  for (const Control& control : form.controls) {
+    if (control.kind != platform::ControlKind::TextBox) continue;
+    const SDL_Rect& r = control.rect;
+    Fill(surface, r.x + 2, r.y + 2, r.w - 4, r.h - 4, kWindowField);
+    DrawSunkenEdge(surface, r);
+    const SDL_Rect inside{r.x + 2, r.y + 2, r.w - 4, r.h - 4};
+    DrawText(surface, form.font, control.text, inside.x + kTextMargin, inside.y + (inside.h - lineHeight) / 2,
+             inside);
+  }
+  SDL_UpdateWindowSurface(form.window);
+}
+
+SDL_Surface* IconSurface(const platform::IconImage& icon) {
+  constexpr int kSize = platform::IconImage::kSize;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) return nullptr;
+  SDL_LockSurface(surface);
+  for (int y = 0; y < kSize; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch);
+    for (int x = 0; x < kSize; ++x) {
+      row[x] = 0xFF000000u | icon.palette[icon.pixels[static_cast<size_t>(y * kSize + x)]];
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return surface;
+}
+
+// Nothing reads the window's keyboard or mouse events (keys are polled), so
+// they are never queued; the key state SDL keeps is updated all the same.
+void IgnoreInputEvents() {
+  for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTEDITING, SDL_TEXTINPUT, SDL_KEYMAPCHANGED,
+                      SDL_TEXTEDITING_EXT, SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP,
+                      SDL_MOUSEWHEEL, SDL_FINGERDOWN, SDL_FINGERUP, SDL_FINGERMOTION, SDL_DOLLARGESTURE,
+                      SDL_DOLLARRECORD, SDL_MULTIGESTURE, SDL_CLIPBOARDUPDATE, SDL_DROPFILE, SDL_DROPTEXT,
+                      SDL_DROPBEGIN, SDL_DROPCOMPLETE}) {
+    SDL_EventState(type, SDL_IGNORE);
+  }
+  SDL_StopTextInput();
+}
+
+void HandleWindowEvent(Form& form, const SDL_WindowEvent& event) {
+  if (event.windowID != SDL_GetWindowID(form.window)) return;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+      Draw(form);
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      platform::EndProgram(0);
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+SDL_Window* MainWindow() { return TheForm().window; }
+bool WindowHasFocus() { return TheForm().focused; }
+uint64_t FocusLossCount() { return TheForm().focusLosses; }
+
+void CloseMainWindow() {
+  Form& form = TheForm();
+  if (form.font != nullptr) TTF_CloseFont(form.font);
+  if (form.window != nullptr) SDL_DestroyWindow(form.window);
+  form = Form{};
+  if (TTF_WasInit() != 0) TTF_Quit();
+}
+
+}  // namespace sdl
+
+namespace platform {
+
+void ShowForm(const FormDescription& description) {
+  sdl::Form& form = sdl::TheForm();
+  if (form.window != nullptr) {
+    SDL_ShowWindow(form.window);
+    return;
+  }
+  if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+    throw RuntimeError(kErrFail, std::string("Cannot draw text: ") + TTF_GetError());
+  }
+  const std::string fontFile = sdl::FindFontFile(description.font.face);
+  form.font = fontFile.empty() ? nullptr
+                               : TTF_OpenFont(fontFile.c_str(), sdl::PixelsFromPoints(description.font.points));
+  if (form.font == nullptr) {
+    std::fprintf(stderr, "No font for \"%s\"; the window shows no text.\n", description.font.face.c_str());
+  } else {
+    int style = TTF_STYLE_NORMAL;
+    if (description.font.weight >= 600) style |= TTF_STYLE_BOLD;
+    if (description.font.italic) style |= TTF_STYLE_ITALIC;
+    if (description.font.underline) style |= TTF_STYLE_UNDERLINE;
+    if (description.font.strikeout) style |= TTF_STYLE_STRIKETHROUGH;
+    TTF_SetFontStyle(form.font, style);
+  }
+  for (const ControlDescription& control : description.controls) {
+    form.controls.push_back({control.kind,
+                             {sdl::Pixels(control.left), sdl::Pixels(control.top), sdl::Pixels(control.width),
+                              sdl::Pixels(control.height)},
+                             control.text});
+  }
+  // Not resizable: SDL gives the window manager a fixed size.
+  form.window = SDL_CreateWindow(description.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 sdl::Pixels(description.clientWidth), sdl::Pixels(description.clientHeight),
+                                 SDL_WINDOW_HIDDEN);
+  if (form.window == nullptr) {
+    throw RuntimeError(kErrFail, std::string("Cannot create the window: ") + SDL_GetError());
+  }
+  if (description.icon != nullptr) {
+    if (SDL_Surface* icon = sdl::IconSurface(*description.icon)) {
+      SDL_SetWindowIcon(form.window, icon);
+      SDL_FreeSurface(icon);
+    }
+  }
+  sdl::IgnoreInputEvents();
+  // On X11 this waits until the window is mapped, so what is drawn next shows
+  // even if no message is ever processed (the sound-driver message's case).
+  SDL_ShowWindow(form.window);
+  sdl::Draw(form);
+}
+
+WindowHandle FormHandle() {
+  SDL_Window* window = sdl::TheForm().window;
+  return window != nullptr ? static_cast<WindowHandle>(SDL_GetWindowID(window)) : 0;
+}
+
+void SetControlText(int controlIndex, const std::string& text) {
+  sdl::Form& form = sdl::TheForm();
+  if (controlIndex < 0 || static_cast<size_t>(controlIndex) >= form.controls.size()) {
+    throw RuntimeError(kErrInvalidArgument, "No control " + std::to_string(controlIndex) + " on the form");
+  }
+  sdl::Control& control = form.controls[static_cast<size_t>(controlIndex)];
+  if (control.text == text) return;
+  control.text = text;
+  sdl::Draw(form);
+}
+
+void ShowMessageBox(const std::string& text, const std::string& caption) {
+  const SDL_MessageBoxButtonData ok{
+      SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 1, "OK"};
+  const SDL_MessageBoxData box{0, sdl::TheForm().window, caption.c_str(), text.c_str(), 1, &ok, nullptr};
+  int pressed = 0;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    // With no way to show it, the message at least reaches the terminal.
+    std::fprintf(stderr, "%s: %s\n(%s)\n", caption.c_str(), text.c_str(), SDL_GetError());
+  }
+}
+
+void DoEvents() {
+  sdl::Form& form = sdl::TheForm();
+  SDL_PumpEvents();
+  SDL_Event events[8];
+  int count = 0;
+  while ((count = SDL_PeepEvents(events, 8, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
+    for (int i = 0; i < count; ++i) {
+      const SDL_Event& event = events[i];
+      if (event.type == SDL_QUIT) EndProgram(0);
+      if (event.type == SDL_WINDOWEVENT && form.window != nullptr) sdl::HandleWindowEvent(form, event.window);
+    }
+  }
+  const bool focused = form.window != nullptr && SDL_GetKeyboardFocus() == form.window;
+  if (focused != form.focused) {
+    form.focused = focused;
+    if (!focused) ++form.focusLosses;
+    sdl::SetAudioFocus(focused);
+  }
+}
+
+}  // namespace platform
