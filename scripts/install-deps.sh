@@ -10,7 +10,7 @@ packages=(
   fonts-liberation
   # tests
   googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils xfonts-base imagemagick sox
+  xvfb xauth xdotool x11-utils xfonts-base imagemagick sox python3
 )
 
 missing=()

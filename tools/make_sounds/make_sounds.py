@@ -80,7 +80,8 @@ class Renderer:
         wet = self.sox_to_floats(one, RAW_F32 + ["-r", str(kit.RATE)],
                                  ["repeat", "3", "reverb"] + shlex.split(reverb))
         loop = kit.cut_period(wet, n, 2 * n, kit.ms(50))
-        return kit.level_peak(loop, -6.0)
+        # Some 10 dB under the voices: the swings must be heard over it.
+        return kit.level_rms(loop, -28.0)
 
 
 def parse(manifest):

@@ -138,6 +138,11 @@ def level_speech(x, target_db=-18.0, peak_cap_db=-1.0):
     return [s * gain for s in x]
 
 
+def level_rms(x, target_db):
+    gain = db(target_db) / active_rms(x)
+    return [s * gain for s in x]
+
+
 def level_peak(x, peak_db):
     gain = db(peak_db) / peak(x)
     return [s * gain for s in x]
