@@ -76,12 +76,23 @@ void DoEventsOnly(benchmark::State& state, bool (*focus)()) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// What DoEvents spaces out: one request to the server for new events.
+void BM_SdlPumpEventsFocused(benchmark::State& state) {
+  if (!FocusOurs()) {
+    state.SkipWithError("could not move the focus");
+    return;
+  }
+  for (auto _ : state) SDL_PumpEvents();
+  state.SetItemsProcessed(state.iterations());
+}
+
 void BM_PollPassFocused(benchmark::State& state) { PollPass(state, FocusOurs); }
 void BM_PollPassUnfocused(benchmark::State& state) { PollPass(state, FocusOther); }
 void BM_DoEventsFocused(benchmark::State& state) { DoEventsOnly(state, FocusOurs); }
 BENCHMARK(BM_PollPassFocused);
 BENCHMARK(BM_PollPassUnfocused);
 BENCHMARK(BM_DoEventsFocused);
+BENCHMARK(BM_SdlPumpEventsFocused);
 
 void BenchMain() {
   platform::ShowForm(frmGrumboshDescription());

@@ -34,6 +34,10 @@ class SdlBackend : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // With no window to own it, SDL would show a message box on any display
+    // it can reach and wait for someone to close it.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
   }
 };
 

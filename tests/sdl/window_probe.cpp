@@ -69,7 +69,13 @@ void ProbeMain() {
   primary.flags = platform::kBufferPrimary | platform::kBufferCtrl3D;
   Primary = Sound->CreatePrimaryBuffer(primary);
   Listener = Primary->GetDirectSound3DListener();
-  OpenKeyboard(KeyboardLevel);
+  try {
+    OpenKeyboard(KeyboardLevel);
+  } catch (const platform::RuntimeError&) {
+    // A foreground keyboard cannot be acquired before the window has had the
+    // focus; the polling loop opens it again until it can.
+    if (KeyboardLevel == (platform::kCooperativeNonExclusive | platform::kCooperativeBackground)) throw;
+  }
   for (const auto& [index, text] : Texts) platform::SetControlText(index, text);
   Say("ready");
 

@@ -52,11 +52,18 @@ std::string FindFontFile(const std::string& face) {
   if (FcInit() == FcFalse) return {};
   // fontconfig always answers with something; only an answer under the asked
   // family name means the face is really there.
+  std::string file;
   for (const std::string& candidate : FontCandidates(face)) {
     const Match match = BestMatch(candidate);
-    if (!match.file.empty() && strcasecmp(match.family.c_str(), candidate.c_str()) == 0) return match.file;
+    if (!match.file.empty() && strcasecmp(match.family.c_str(), candidate.c_str()) == 0) {
+      file = match.file;
+      break;
+    }
   }
-  return BestMatch("sans-serif").file;
+  if (file.empty()) file = BestMatch("sans-serif").file;
+  // Nothing else asks fontconfig anything, so its caches can go.
+  FcFini();
+  return file;
 }
 
 int PixelsFromPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }

@@ -10,6 +10,7 @@
 
 #include "shell/platform/sdl/global_keyboard.h"
 #include "shell/platform/sdl/key_table.h"
+#include "shell/platform/sdl/sdl_window.h"
 
 namespace sdl {
 namespace {
@@ -33,14 +34,23 @@ class X11Keyboard final : public GlobalKeyboard {
   ~X11Keyboard() override { XCloseDisplay(display_); }
 
   void Read(platform::KeyboardState& state) override {
+    // Each query is a round trip to the server, about 50 µs; a busy loop
+    // asking at every pass would keep the server as busy as itself.
+    const uint64_t now = MonotonicMicroseconds();
+    if (now - lastQuery_ < kQueryIntervalMicroseconds && lastQuery_ != 0) {
+      state = last_;
+      return;
+    }
+    lastQuery_ = now;
     char keys[32] = {};
     XQueryKeymap(display_, keys);
     state.fill(0);
     for (size_t keycode = 0; keycode < dikByKeycode_.size(); ++keycode) {
-      if ((static_cast<unsigned char>(keys[keycode / 8]) >> (keycode % 8)) & 1u) {
+      if ((static_cast<unsigned>(static_cast<unsigned char>(keys[keycode / 8])) >> (keycode % 8)) & 1u) {
         if (const uint8_t dik = dikByKeycode_[keycode]) state[dik] = 0x80;
       }
     }
+    last_ = state;
   }
 
  private:
@@ -79,8 +89,12 @@ class X11Keyboard final : public GlobalKeyboard {
     return found;
   }
 
+  static constexpr uint64_t kQueryIntervalMicroseconds = 1000;
+
   Display* display_;
   std::array<uint8_t, 256> dikByKeycode_{};
+  uint64_t lastQuery_ = 0;
+  platform::KeyboardState last_{};
 };
 
 struct Holder {

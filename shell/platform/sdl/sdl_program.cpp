@@ -53,6 +53,9 @@ int RunProgram(int /*argc*/, char** /*argv*/, const ProgramIdentity& identity, v
   // otherwise turn them into a quit event the game may not look at for a while.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The window is drawn in software a few times a game; a GPU renderer behind
+  // it would only load a graphics driver.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "%s\n",
                  FatalReport(RuntimeError(kErrFail, std::string("Cannot open the display: ") + SDL_GetError()))
