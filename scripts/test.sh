@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: first the unit tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the wave
-# reader's fuzzer for a bounded time, then the whole suite (end-to-end tests
-# of the real program included) on a warnings-as-errors build.
+# reader's fuzzer for a bounded time, then the Windows program, cross-compiled
+# and tested under wine, and last the whole suite (end-to-end tests of the
+# real program included) on a warnings-as-errors build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +21,9 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYP
   -DGRUMBOSH_FUZZ=ON -DGRUMBOSH_TESTS=OFF -DGRUMBOSH_BENCHMARKS=OFF >/dev/null
 cmake --build build-fuzz --target wave_fuzz -j "$jobs"
 fuzz/run_wave_fuzz.sh build-fuzz "${GRUMBOSH_FUZZ_SECONDS:-60}"
+
+echo "== The Windows build under wine"
+scripts/test-windows.sh build-windows
 
 echo "== Every test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR=ON >/dev/null
