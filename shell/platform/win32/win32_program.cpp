@@ -18,18 +18,6 @@
 namespace platform {
 namespace {
 
-// The run-time's own error numbers for failures that carry none.
-constexpr int32_t kRuntimeOutOfMemory = 7;
-constexpr int32_t kRuntimeInternalError = 51;
-constexpr int32_t kRuntimePathNotFound = 76;
-
-// The same report on standard error and in a box, for whoever is looking.
-void ReportUncaught(const std::string& title, const RuntimeError& failure) {
-  const std::string text = FatalReport(failure);
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
-  ShowMessageBox(text, title);
-}
 
 }  // namespace
 
@@ -44,21 +32,7 @@ int RunProgram(int /*argc*/, char** /*argv*/, const ProgramIdentity& identity, v
                                                 win32::DescribeResult(com, win32::Api::System, "CoInitialize")));
     return kFatalExitStatus;
   }
-  int status = 0;
-  try {
-    entry();
-  } catch (const ProgramEnd& end) {
-    status = end.exitStatus;
-  } catch (const RuntimeError& error) {
-    ReportUncaught(identity.title, error);
-    status = kFatalExitStatus;
-  } catch (const std::bad_alloc&) {
-    ReportUncaught(identity.title, RuntimeError(kRuntimeOutOfMemory, "Out of memory"));
-    status = kFatalExitStatus;
-  } catch (const std::exception& error) {
-    ReportUncaught(identity.title, RuntimeError(kRuntimeInternalError, std::string("Internal error: ") + error.what()));
-    status = kFatalExitStatus;
-  }
+  const int status = CallEntry(entry, identity.title);
   // The devices are held by the game's module-level objects until the process
   // ends, so COM stays initialised for them.
   return status;
