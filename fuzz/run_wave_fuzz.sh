@@ -39,7 +39,14 @@ status=0
   -malloc_limit_mb=16 \
   -rss_limit_mb=1024 \
   -print_final_stats=1 \
-  -artifact_prefix="$work/artifacts/" || status=$?
+  -artifact_prefix="$work/artifacts/" >"$work/fuzz.log" 2>&1 || status=$?
+# The fuzzer's progress lines, one each time its corpus grows, are only of
+# use when it failed; otherwise its closing statistics do.
+if [ "$status" -ne 0 ]; then
+  cat "$work/fuzz.log" >&2
+else
+  grep -E '^(Done|stat::)' "$work/fuzz.log" || tail -n 5 "$work/fuzz.log"
+fi
 
 found=$(find "$work/artifacts" -type f | wc -l)
 if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
