@@ -5,9 +5,9 @@
 // shell/platform/sdl (Linux desktop), shell/platform/win32 (Windows) and
 // shell/platform/sim (the simulated machine the tests run on).
 //
-// Objects mirror the automation objects the game was written against: they
-// are held by reference (std::shared_ptr), and dropping the last reference
-// releases the object, as emptying an object variable does.
+// The devices, buffers and keyboard are objects held by reference
+// (std::shared_ptr); dropping the last reference releases the object, as
+// emptying an object variable does.
 #pragma once
 
 #include <array>

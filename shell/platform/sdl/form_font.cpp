@@ -42,9 +42,9 @@ Match BestMatch(const std::string& family) {
 }  // namespace
 
 std::vector<std::string> FontCandidates(const std::string& face) {
-  // The old bitmap face has no scalable file on a Linux desktop. Its outline
-  // successor and Arial share its look; Liberation Sans and Arimo are drawn to
-  // Arial's metrics, so the labels keep the widths the layout was made for.
+  // The layout's face is a bitmap font with no scalable file on a Linux
+  // desktop. Its outline successor and the common sans faces of the same
+  // metrics come next, so that the labels keep the widths the layout expects.
   return {face, "Microsoft Sans Serif", "Arial", "Liberation Sans", "Arimo"};
 }
 

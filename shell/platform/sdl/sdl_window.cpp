@@ -19,7 +19,7 @@
 namespace sdl {
 namespace {
 
-// The classic three-dimensional look of the window system the game was made for.
+// The classic three-dimensional look of grey dialog windows.
 constexpr uint32_t kFace = 0xC0C0C0;
 constexpr uint32_t kShadow = 0x808080;
 constexpr uint32_t kDarkShadow = 0x000000;
@@ -45,6 +45,7 @@ struct Form {
   TTF_Font* font = nullptr;
   std::vector<Control> controls;
   bool focused = false;
+  bool focusReported = false;  // the sound device has been told the focus once
   uint64_t focusLosses = 0;
   uint64_t lastPump = 0;
 };
@@ -94,8 +95,9 @@ void Draw(Form& form) {
   Fill(surface, 0, 0, surface->w, surface->h, kFace);
   const int lineHeight = form.font != nullptr ? TTF_FontHeight(form.font) : 0;
   const SDL_Rect client{0, 0, surface->w, surface->h};
-  // Labels first: a caption a little wider than its label runs on into the
-  // gap before its box, as the old bitmap font's narrower one would not.
+  // Labels first: a caption a little wider than its label (the stand-in
+  // font runs wider than the layout's own) runs on into the gap before its
+  // box.
   for (const Control& control : form.controls) {
     if (control.kind != platform::ControlKind::Label) continue;
     DrawText(surface, form.font, control.text, control.rect.x, control.rect.y, client);
@@ -156,7 +158,7 @@ void HandleWindowEvent(Form& form, const SDL_WindowEvent& event) {
 }
 
 // SDL's box on X11 breaks lines only at line feeds; the game's messages are
-// single long lines that the window system it was made for wraps itself.
+// single long lines, meant to be wrapped by the box.
 std::string WrapLines(const std::string& text, size_t width) {
   std::string wrapped;
   size_t lineStart = 0;
@@ -284,12 +286,11 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 void DoEvents() {
   sdl::Form& form = sdl::TheForm();
   const uint64_t now = sdl::MonotonicMicroseconds();
-  if (now - form.lastPump >= sdl::kPumpIntervalMicroseconds) {
-    form.lastPump = now;
-    SDL_PumpEvents();
-  }
-  // Events pushed from inside the program (none the game makes) come without
-  // a pump, and looking costs next to nothing.
+  // Events and changes of focus arrive only with a pump; between pumps a
+  // pass costs next to nothing.
+  if (now - form.lastPump < sdl::kPumpIntervalMicroseconds) return;
+  form.lastPump = now;
+  SDL_PumpEvents();
   SDL_Event events[8];
   int count = 0;
   while ((count = SDL_PeepEvents(events, 8, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
@@ -300,9 +301,12 @@ void DoEvents() {
     }
   }
   const bool focused = form.window != nullptr && SDL_GetKeyboardFocus() == form.window;
-  if (focused != form.focused) {
+  // Told at the first pass too: a window that opens behind another
+  // program's must be silent from the start.
+  if (focused != form.focused || !form.focusReported) {
+    if (!focused && form.focused) ++form.focusLosses;
     form.focused = focused;
-    if (!focused) ++form.focusLosses;
+    form.focusReported = true;
     sdl::SetAudioFocus(focused);
   }
 }
