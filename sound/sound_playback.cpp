@@ -1,5 +1,7 @@
 #include "sound/sound_playback.h"
 
+#include <new>
+
 #include "game/main_game.h"
 #include "input/key_codes.h"
 #include "input/keyboard.h"
@@ -16,6 +18,7 @@ platform::BufferDescription BufferDesc;
 namespace {
 
 constexpr const char* kAlgorithm3D = "DS3DALG_DEFAULT";
+constexpr int32_t kRuntimeOutOfMemory = 7;
 
 void FillWaveFormat() {
   WaveFormat.formatTag = 1;  // PCM
@@ -85,6 +88,9 @@ void PlaySound(const std::string& file, int32_t pan, bool wait) {
     }
   } catch (const platform::RuntimeError& failure) {
     ReportTrappedFailure("PlaySound", failure);
+  } catch (const std::bad_alloc&) {
+    // A file too large for memory is a failure to play it, like any other.
+    ReportTrappedFailure("PlaySound", platform::RuntimeError(kRuntimeOutOfMemory, "Out of memory"));
   }
 }
 
@@ -111,6 +117,8 @@ void Announcement(const std::string& file) {
     buffer->Stop();
   } catch (const platform::RuntimeError& failure) {
     ReportTrappedFailure("Announcement", failure);
+  } catch (const std::bad_alloc&) {
+    ReportTrappedFailure("Announcement", platform::RuntimeError(kRuntimeOutOfMemory, "Out of memory"));
   }
 }
 
