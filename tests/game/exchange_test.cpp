@@ -208,6 +208,20 @@ TEST(Exchange, EscapeInEitherWindowGoesToTheQuestion) {
   }
 }
 
+TEST(Exchange, EscapeIsTestedBeforeTheDirectionKeys) {
+  sim::Machine machine(test::DefaultConfig());
+  machine.QueueRandom({kCentreDraw});
+  machine.PressKey(Ms(100), DIK_ESCAPE, Ms(30));
+  machine.PressKey(Ms(100), DIK_SPACE, Ms(30));  // the block, in the same pass
+  machine.OnPlay([](sim::Machine& m, const sim::PlayEvent& play) {
+    if (play.file == "sounds/playagain.wav") m.PressKey(play.endUs + Ms(100), DIK_N, Ms(50));
+  });
+  const sim::Outcome outcome = test::RunAfterStartup(machine, [] { Exchange(); });
+  EXPECT_EQ(outcome.how, sim::Outcome::How::Ended);
+  for (const sim::PlayEvent& play : machine.Plays()) EXPECT_NE(play.file, "sounds/block.wav");
+  EXPECT_EQ(KeyLatch[DIK_SPACE], 0) << "the question came before the press was taken";
+}
+
 TEST(Exchange, PunchThatCannotBePlayedStillWins) {
   test::ProgramFolderCopy folder;
   folder.Remove("sounds/punch.wav");

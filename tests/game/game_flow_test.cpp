@@ -17,7 +17,7 @@ namespace {
 using sim::Op;
 using test::Ms;
 
-// The files heard after the last "sounds/round.wav" of the run, up to the end.
+// The files heard from the last lost exchange of the run to the end.
 std::vector<std::string> FromLastLoss(const std::vector<std::string>& played) {
   auto at = std::find(played.rbegin(), played.rend(), "sounds/BrokToof.wav");
   return {at.base() - 1, played.end()};
@@ -227,6 +227,7 @@ TEST(GameFlow, YesStartsANewGameWhoseMusicGoesOnFromWhereItStopped) {
   ASSERT_EQ(music.size(), 2u);
   EXPECT_TRUE(music[1].looping);
   EXPECT_EQ(music[1].volume, -10000) << "started silent, then turned to -400";
+  EXPECT_EQ(music[1].lastVolume, -400);
   const uint64_t loopUs =
       platform::ReadWaveFile(test::ProgramFolder() + "/sounds/pianolp.wav").DurationMicroseconds();
   EXPECT_EQ(music[0].startPositionUs, 0u);

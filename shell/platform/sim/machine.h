@@ -76,7 +76,8 @@ struct PlayEvent {
   int32_t flags;  // the buffer's capabilities: 194 for a one-shot buffer
   std::string file;
   int32_t pan;
-  int32_t volume;
+  int32_t volume;      // at the start
+  int32_t lastVolume;  // the last one set while it played
   bool looping;
   uint64_t startPositionUs;  // where in the sound it (re)started
   enum class End { Finished, Stopped, Released, StillPlaying } end;
@@ -172,6 +173,7 @@ class Machine {
   int NewBufferId() { return ++lastBufferId_; }
   size_t StartPlay(PlayEvent event);
   void EndPlay(size_t index, uint64_t atUs, PlayEvent::End how);
+  void SetPlayVolume(size_t index, int32_t volume) { plays_[index].lastVolume = volume; }
   void NotifyPlayListeners(size_t index);
   float NextRnd();
   void SetForm(const platform::FormDescription* form);

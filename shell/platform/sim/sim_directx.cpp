@@ -47,6 +47,8 @@ class Buffer final : public platform::SoundBuffer {
     RequireControl(platform::kBufferCtrlVolume);
     RequireRange(volume, -10000, 0);
     volume_ = volume;
+    Settle();
+    if (playing_) machine_.SetPlayVolume(playIndex_, volume);
   }
 
   void SetPan(int32_t pan) override {
@@ -65,15 +67,18 @@ class Buffer final : public platform::SoundBuffer {
     Settle();
     const bool looping = (flags & platform::kPlayLooping) != 0;
     if (playing_) {
-      // Playing a playing buffer does not restart it; the flag still counts.
-      looping_ = looping;
-      return;
+      // Playing a playing buffer does not restart it; the flag still counts,
+      // and the playing goes on under it as a new one from where it is.
+      if (looping == looping_) return;
+      positionUs_ = CurrentPosition();
+      playing_ = false;
+      machine_.EndPlay(playIndex_, machine_.NowUs(), PlayEvent::End::Stopped);
     }
     playing_ = true;
     looping_ = looping;
     startedAtUs_ = machine_.NowUs();
     startPositionUs_ = positionUs_;
-    PlayEvent event{startedAtUs_, 0, id_, flags_, file_, pan_, volume_, looping_, positionUs_,
+    PlayEvent event{startedAtUs_, 0, id_, flags_, file_, pan_, volume_, volume_, looping_, positionUs_,
                     PlayEvent::End::StillPlaying};
     event.endUs = looping ? UINT64_MAX : startedAtUs_ + (durationUs_ - positionUs_);
     playIndex_ = machine_.StartPlay(event);
