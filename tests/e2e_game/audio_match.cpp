@@ -3,10 +3,10 @@
 // previous one's place by normalised cross-correlation of the mono mix, so
 // the check holds with the music mixed underneath and whatever the timing.
 //
-// Usage: audio_match RECORDING RATE SPEC...
-//   SPEC   FILE[@START[+LENGTH]]   the file, or LENGTH seconds of it from START
-//          A|B|C                   whichever of these matches best
-//          !SPEC                   must not be found after the previous match
+// Usage: audio_match RECORDING RATE TEMPLATE...
+//   TEMPLATE  FILE[@START[+LENGTH]]  the file, or LENGTH seconds of it from START
+//             A|B|C                  whichever of these matches best
+//             !TEMPLATE              must not be found after the previous match
 // Prints one line a template; exits 0 when every present one scored at least
 // the threshold (GRUMBOSH_MATCH_THRESHOLD, default 0.6), in order, and every
 // absent one scored below half of it (unrelated speech reaches about 0.25).
@@ -57,13 +57,13 @@ struct Template {
   std::vector<double> samples;
 };
 
-Template Load(const std::string& spec) {
-  std::string file = spec;
+Template Load(const std::string& wanted) {
+  std::string file = wanted;
   double start = 0;
   double length = -1;
-  if (const size_t at = spec.find('@'); at != std::string::npos) {
-    file = spec.substr(0, at);
-    const std::string range = spec.substr(at + 1);
+  if (const size_t at = wanted.find('@'); at != std::string::npos) {
+    file = wanted.substr(0, at);
+    const std::string range = wanted.substr(at + 1);
     const size_t plus = range.find('+');
     start = std::stod(range.substr(0, plus));
     if (plus != std::string::npos) length = std::stod(range.substr(plus + 1));
@@ -73,7 +73,7 @@ Template Load(const std::string& spec) {
   const size_t frames = pcm.size() / audio.channels;
   const size_t first = std::min(frames, static_cast<size_t>(start * audio.sampleRate));
   const size_t count = length < 0 ? frames - first : std::min(frames - first, static_cast<size_t>(length * audio.sampleRate));
-  Template t{spec, {}};
+  Template t{wanted, {}};
   for (size_t i = first; i < first + count; ++i) {
     double sum = 0;
     for (size_t c = 0; c < audio.channels; ++c) sum += pcm[i * audio.channels + c];
@@ -130,7 +130,7 @@ class Recording {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s RECORDING RATE SPEC...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s RECORDING RATE TEMPLATE...\n", argv[0]);
     return 2;
   }
   const double rate = std::stod(argv[2]);
@@ -151,17 +151,17 @@ int main(int argc, char** argv) {
   bool ok = true;
   size_t from = 0;
   for (int a = 3; a < argc; ++a) {
-    std::string spec = argv[a];
-    const bool absent = !spec.empty() && spec[0] == '!';
-    if (absent) spec.erase(0, 1);
+    std::string wanted = argv[a];
+    const bool absent = !wanted.empty() && wanted[0] == '!';
+    if (absent) wanted.erase(0, 1);
     Match best;
     std::string bestName;
     size_t bestLength = 0;
     size_t start = 0;
-    for (size_t end; start <= spec.size(); start = end + 1) {
-      end = spec.find('|', start);
-      if (end == std::string::npos) end = spec.size();
-      const Template t = Load(spec.substr(start, end - start));
+    for (size_t end; start <= wanted.size(); start = end + 1) {
+      end = wanted.find('|', start);
+      if (end == std::string::npos) end = wanted.size();
+      const Template t = Load(wanted.substr(start, end - start));
       const Match m = recording.Find(t.samples, from);
       if (m.score > best.score || bestName.empty()) {
         best = m;

@@ -35,11 +35,13 @@ xdotool windowfocus --sync "$window"
 
 sleep 1.5
 tap Escape   # cuts the introduction short; round 1 begins at once
-# Hold Escape from within the round's introduction until the first exchange
-# has surely begun, and let go before the question has finished.
+# Hold Escape from within the round's introduction until well after the first
+# exchange has begun (it begins after "Round", "one" and the taunt), and let go
+# before the question has finished: it lasts longer than the longest taunt
+# exceeds the shortest, plus this margin.
 sleep 0.85
 xdotool keydown Escape
-sleep "$(python3 -c "print($round + $one + $longest_taunt - 0.4)")"
+sleep "$(python3 -c "print($round + $one + $longest_taunt + 0.2)")"
 xdotool keyup Escape
 sleep 3.0    # the question is heard to its end
 tap n
