@@ -46,6 +46,28 @@ TEST(SimulatedMachine, BuffersPlayForTheLengthOfTheirFilesAndKeepTheirPosition) 
   EXPECT_EQ(plays[2].end, sim::PlayEvent::End::Released) << "released while looping at the end of the scope";
 }
 
+TEST(SimulatedMachine, PlayingOnceSwitchedToLoopingPlaysOnPastItsEnd) {
+  sim::Machine machine(test::DefaultConfig());
+  const uint64_t length = platform::ReadWaveFile(test::ProgramFolder() + "/sounds/block.wav").DurationMicroseconds();
+  machine.Run([&] {
+    platform::ChangeDirectory(test::ProgramFolder());
+    platform::BufferDescription d{};
+    d.flags = 226;
+    auto buffer = platform::CreateDirectX()->DirectSoundCreate("")->CreateSoundBufferFromFile("sounds/block.wav", d);
+    buffer->Play(platform::kPlayOnce);
+    platform::DoEvents();
+    buffer->Play(platform::kPlayLooping);
+    while (machine.NowUs() < 2 * length) platform::DoEvents();
+    EXPECT_EQ(buffer->GetStatus(), 5);
+    buffer->Stop();
+  });
+  ASSERT_EQ(machine.Plays().size(), 2u);
+  EXPECT_EQ(machine.Plays()[0].end, sim::PlayEvent::End::Stopped);
+  EXPECT_EQ(machine.Plays()[1].startPositionUs, Ms(1)) << "going on from where it was";
+  EXPECT_TRUE(machine.Plays()[1].looping);
+  EXPECT_EQ(machine.Plays()[1].end, sim::PlayEvent::End::Stopped);
+}
+
 TEST(SimulatedMachine, TickCountStartsWhereTheTestSaysAndWraps) {
   sim::Config config = test::DefaultConfig();
   config.startTick = 0xFFFFFFFEu;
