@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
@@ -40,6 +41,15 @@ class SdlBackend : public ::testing::Test {
     unsetenv("WAYLAND_DISPLAY");
   }
 };
+
+int32_t NumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::RuntimeError& failure) {
+    return failure.Number();
+  }
+  return 0;
+}
 
 uint32_t PixelAt(SDL_Surface* surface, int x, int y) {
   const auto* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
@@ -84,9 +94,9 @@ TEST_F(SdlBackend, TheFormIsDrawnToItsLayoutAndRedrawnWhenATextChanges) {
       EXPECT_EQ(PixelAt(surface, left - 3, 20), 0xC0C0C0u) << left;  // the window's grey beside it
     }
     // Labels: text inside their rectangles (8,12 62x24; 188,12 55x24; 365,12 54x24).
-    EXPECT_GT(DarkPixels(surface, 8, 12, 62, 24), 40);
-    EXPECT_GT(DarkPixels(surface, 188, 12, 55, 24), 40);
-    EXPECT_GT(DarkPixels(surface, 365, 12, 54, 24), 40);
+    for (const auto& [left, width] : {std::pair{8, 62}, std::pair{188, 55}, std::pair{365, 54}}) {
+      EXPECT_GT(DarkPixels(surface, left, 12, width, 24), 40) << left;
+    }
     // Nothing above the controls.
     EXPECT_EQ(DarkPixels(surface, 0, 0, 540, 7), 0);
 
@@ -109,21 +119,12 @@ TEST_F(SdlBackend, TheKeyboardDeviceKeepsDirectInputsRules) {
     platform::ShowForm(frmGrumboshDescription());
     auto root = platform::CreateDirectX();
     auto input = root->DirectInputCreate();
-    try {
-      input->CreateDevice("GUID_SysMouse");
-      ADD_FAILURE() << "a mouse from the keyboard-only input";
-    } catch (const platform::RuntimeError& failure) {
-      EXPECT_EQ(failure.Number(), platform::kErrDeviceNotFound);
-    }
+    EXPECT_EQ(NumberOf([&] { input->CreateDevice("GUID_SysMouse"); }), platform::kErrDeviceNotFound);
     auto keyboard = input->CreateDevice("GUID_SysKeyboard");
     platform::KeyboardState state{};
     state.fill(7);
-    try {
-      keyboard->GetDeviceStateKeyboard(state);
-      ADD_FAILURE() << "read before Acquire";
-    } catch (const platform::RuntimeError& failure) {
-      EXPECT_EQ(failure.Number(), platform::kDierrNotAcquired);
-    }
+    EXPECT_EQ(NumberOf([&] { keyboard->GetDeviceStateKeyboard(state); }), platform::kDierrNotAcquired)
+        << "read before Acquire";
     EXPECT_EQ(state[0], 7) << "a failed read leaves the record alone";
     EXPECT_THROW(keyboard->Acquire(), platform::RuntimeError) << "no data format yet";
     EXPECT_THROW(keyboard->SetCommonDataFormat(2), platform::RuntimeError);
@@ -137,12 +138,8 @@ TEST_F(SdlBackend, TheKeyboardDeviceKeepsDirectInputsRules) {
     // device cannot be acquired and stays unreadable.
     keyboard->SetCooperativeLevel(form, 6);
     EXPECT_THROW(keyboard->Acquire(), platform::RuntimeError);
-    try {
-      keyboard->GetDeviceStateKeyboard(state);
-      ADD_FAILURE() << "read of a foreground device without the focus";
-    } catch (const platform::RuntimeError& failure) {
-      EXPECT_EQ(failure.Number(), platform::kDierrNotAcquired);
-    }
+    EXPECT_EQ(NumberOf([&] { keyboard->GetDeviceStateKeyboard(state); }), platform::kDierrNotAcquired)
+        << "read of a foreground device without the focus";
     // Background: readable whatever has the focus; no key is down.
     keyboard->SetCooperativeLevel(form, 10);
     keyboard->Acquire();

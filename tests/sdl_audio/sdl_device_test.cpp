@@ -10,44 +10,22 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "shell/platform/platform.h"
+#include "tests/wave/wave_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v & 0xFF));
-  b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
 void WriteWave(const fs::path& path, const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate) {
-  std::vector<uint8_t> b;
-  const auto dataBytes = static_cast<uint32_t>(samples.size() * 2);
-  for (char c : std::string("RIFF")) b.push_back(static_cast<uint8_t>(c));
-  Put32(b, 36 + dataBytes);
-  for (char c : std::string("WAVEfmt ")) b.push_back(static_cast<uint8_t>(c));
-  Put32(b, 16);
-  Put16(b, 1);
-  Put16(b, channels);
-  Put32(b, rate);
-  Put32(b, rate * channels * 2);
-  Put16(b, static_cast<uint32_t>(channels * 2));
-  Put16(b, 16);
-  for (char c : std::string("data")) b.push_back(static_cast<uint8_t>(c));
-  Put32(b, dataBytes);
-  for (int16_t s : samples) Put16(b, static_cast<uint16_t>(s));
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                static_cast<std::streamsize>(b.size()));
+  using namespace wave_test;
+  WriteBytes(path.string(), WaveBuilder().Fmt({1, channels, rate, 16}).Data(Samples16(samples)).Build());
 }
 
 std::vector<int16_t> ReadRaw(const fs::path& path) {
@@ -82,6 +60,16 @@ class SdlSoundDevice : public testing::Test {
 
   fs::path dir_;
 };
+
+int32_t NumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_FALSE(e.Description().empty());
+    return e.Number();
+  }
+  return 0;
+}
 
 platform::BufferDescription GameDescription() {
   platform::BufferDescription d;
@@ -126,22 +114,15 @@ TEST_F(SdlSoundDevice, APlayedBufferComesOutOfTheDevicePanned) {
   for (size_t i = start + sound.size() * 2; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << "after the end";
 }
 
-TEST_F(SdlSoundDevice, FileFailuresPropagateAndBuffersOutliveTheDevice) {
+TEST_F(SdlSoundDevice, FailuresPropagateAndBuffersOutliveTheDevice) {
   std::vector<int16_t> stereo44k;
-  for (int i = 0; i < 4410; ++i) {
-    stereo44k.push_back(1000);
-    stereo44k.push_back(-1000);
-  }
+  for (int i = 0; i < 4410; ++i) stereo44k.insert(stereo44k.end(), {1000, -1000});
   WriteWave(dir_ / "player.wav", stereo44k, 2, 44100);
   std::shared_ptr<platform::SoundBuffer> buffer;
   {
     auto device = sdl::OpenSoundDevice();
-    try {
-      device->CreateSoundBufferFromFile((dir_ / "missing.wav").string(), GameDescription());
-      ADD_FAILURE() << "a missing file made a buffer";
-    } catch (const platform::RuntimeError& e) {
-      EXPECT_EQ(e.Number(), platform::kErrFileNotFound);
-    }
+    EXPECT_EQ(NumberOf([&] { device->CreateSoundBufferFromFile((dir_ / "missing.wav").string(), GameDescription()); }),
+              platform::kErrFileNotFound);
     buffer = device->CreateSoundBufferFromFile((dir_ / "player.wav").string(), GameDescription());
     buffer->Play(platform::kPlayOnce);
     ASSERT_TRUE(WaitWhilePlaying(*buffer));  // 0.1 s of a 44.1 kHz file plays
@@ -151,17 +132,9 @@ TEST_F(SdlSoundDevice, FileFailuresPropagateAndBuffersOutliveTheDevice) {
   EXPECT_EQ(buffer->GetStatus(), platform::kStatusPlaying | platform::kStatusLooping);
   buffer->Stop();
   buffer.reset();
-}
 
-TEST_F(SdlSoundDevice, NoDriverIsTheSoundDriverFailure) {
   SDL_setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
-  try {
-    sdl::OpenSoundDevice();
-    ADD_FAILURE() << "a device opened without a driver";
-  } catch (const platform::RuntimeError& e) {
-    EXPECT_EQ(e.Number(), platform::kDsErrNoDriver);
-    EXPECT_FALSE(e.Description().empty());
-  }
+  EXPECT_EQ(NumberOf([] { sdl::OpenSoundDevice(); }), platform::kDsErrNoDriver);
 }
 
 TEST_F(SdlSoundDevice, FocusMutesEveryBufferOfTheDevice) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -96,15 +96,18 @@ class WaveBuilder {
 };
 
 // Little-endian 16-bit samples.
-inline Bytes Samples16(std::initializer_list<int> values) {
+inline Bytes Samples16(const std::vector<int16_t>& values) {
   Bytes b;
-  for (int v : values) Put16(b, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(v))));
+  for (int16_t v : values) Put16(b, static_cast<uint16_t>(v));
   return b;
 }
 
 // A whole file in the game's own format.
-inline Bytes GameWave(std::initializer_list<int> values) {
-  return WaveBuilder().Fmt(Format{}).Data(Samples16(values)).Build();
+inline Bytes GameWave(const std::vector<int16_t>& values) { return WaveBuilder().Fmt(Format{}).Data(Samples16(values)).Build(); }
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace wave_test

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
@@ -27,11 +28,11 @@ std::shared_ptr<platform::InputDevice> Keyboard() {
   return platform::CreateDirectX()->DirectInputCreate()->CreateDevice("GUID_SysKeyboard");
 }
 
-void SendScanCode(WORD scanCode, bool down) {
+void SendScanCode(WORD scanCode, DWORD flags) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
   input.ki.wScan = scanCode;
-  input.ki.dwFlags = KEYEVENTF_SCANCODE | (down ? 0 : KEYEVENTF_KEYUP);
+  input.ki.dwFlags = KEYEVENTF_SCANCODE | flags;
   SendInput(1, &input, sizeof input);
 }
 
@@ -78,19 +79,13 @@ TEST(Win32Keyboard, OpenedAsAtStartUpItReadsTheKeysByTheirCodes) {
   for (size_t code = 0; code < state.size(); ++code) EXPECT_EQ(state[code] & 0x80, 0) << "key " << code;
 
   // Space (57) and, by its extended scan code, the left arrow (203).
-  SendScanCode(0x39, true);
-  EXPECT_TRUE(ReadsKey(*keyboard, 57, true));
-  SendScanCode(0x39, false);
-  EXPECT_TRUE(ReadsKey(*keyboard, 57, false));
-  INPUT left{};
-  left.type = INPUT_KEYBOARD;
-  left.ki.wScan = 0x4B;
-  left.ki.dwFlags = KEYEVENTF_SCANCODE | KEYEVENTF_EXTENDEDKEY;
-  SendInput(1, &left, sizeof left);
-  EXPECT_TRUE(ReadsKey(*keyboard, 203, true));
-  left.ki.dwFlags |= KEYEVENTF_KEYUP;
-  SendInput(1, &left, sizeof left);
-  EXPECT_TRUE(ReadsKey(*keyboard, 203, false));
+  for (const auto& [scanCode, extended, code] : {std::tuple<WORD, DWORD, int>{0x39, 0, 57},
+                                                 std::tuple<WORD, DWORD, int>{0x4B, KEYEVENTF_EXTENDEDKEY, 203}}) {
+    SendScanCode(scanCode, extended);
+    EXPECT_TRUE(ReadsKey(*keyboard, code, true)) << code;
+    SendScanCode(scanCode, extended | KEYEVENTF_KEYUP);
+    EXPECT_TRUE(ReadsKey(*keyboard, code, false)) << code;
+  }
 }
 
 }  // namespace

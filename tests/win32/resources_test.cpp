@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/app_icon.h"
@@ -34,10 +35,9 @@ TEST(Win32Resources, VersionRecord) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1.0
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);  // .0.1
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  // 1.0.0.1, of the file and of the product.
+  for (DWORD ms : {fixed->dwFileVersionMS, fixed->dwProductVersionMS}) EXPECT_EQ(ms, 0x00010000u);
+  for (DWORD ls : {fixed->dwFileVersionLS, fixed->dwProductVersionLS}) EXPECT_EQ(ls, 0x00000001u);
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
   WORD* translation = nullptr;
@@ -47,11 +47,10 @@ TEST(Win32Resources, VersionRecord) {
   EXPECT_EQ(translation[0], 0x0409);  // US English
   EXPECT_EQ(translation[1], 1200);    // Unicode
 
-  EXPECT_EQ(StringField(record, L"FileVersion"), L"1.00.0001");
-  EXPECT_EQ(StringField(record, L"ProductVersion"), L"1.00.0001");
-  EXPECT_EQ(StringField(record, L"ProductName"), L"Grumbosh");
-  EXPECT_EQ(StringField(record, L"OriginalFilename"), L"grumbosh.exe");
-  EXPECT_EQ(StringField(record, L"InternalName"), L"grumbosh");
+  const std::pair<const wchar_t*, const wchar_t*> fields[] = {
+      {L"FileVersion", L"1.00.0001"},       {L"ProductVersion", L"1.00.0001"}, {L"ProductName", L"Grumbosh"},
+      {L"OriginalFilename", L"grumbosh.exe"}, {L"InternalName", L"grumbosh"}};
+  for (const auto& [name, value] : fields) EXPECT_EQ(StringField(record, name), value) << win32::Narrow(name);
   for (const wchar_t* name : {L"CompanyName", L"LegalCopyright", L"FileDescription"}) {
     EXPECT_NE(StringField(record, name), L"(missing)") << win32::Narrow(name);
   }

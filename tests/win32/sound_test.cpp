@@ -4,7 +4,6 @@
 #include <dsound.h>
 #include <windows.h>
 
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +14,7 @@
 #include "shell/platform/wave_file.h"
 #include "shell/platform/win32/win32_sound.h"
 #include "shell/platform/win32/win32_window.h"
+#include "tests/wave/wave_bytes.h"
 
 namespace {
 
@@ -60,26 +60,8 @@ int32_t NumberOf(const std::function<void()>& call) {
 
 void WriteWave(const std::string& path, uint16_t channels, uint32_t rate, uint16_t bits,
                const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  auto put = [&out](uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-  };
-  const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
-  put(static_cast<uint32_t>(36 + data.size()), 4);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  put(16, 4);
-  put(1, 2);
-  put(channels, 2);
-  put(rate, 4);
-  put(rate * align, 4);
-  put(align, 2);
-  put(bits, 2);
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
-  put(static_cast<uint32_t>(data.size()), 4);
-  out.insert(out.end(), data.begin(), data.end());
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                              static_cast<std::streamsize>(out.size()));
+  using namespace wave_test;
+  WriteBytes(path, WaveBuilder().Fmt({1, channels, rate, bits}).Data(data).Build());
 }
 
 std::string TempFile(const std::string& name) {

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "shell/app_icon.h"
@@ -56,11 +58,8 @@ TEST(Win32Window, FormHasTheLayoutOfItsDescriptionAtTheScreensResolution) {
 
   // A fixed thin border: caption, system menu and minimise box, no sizing.
   const LONG style = GetWindowLongW(form, GWL_STYLE);
-  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  EXPECT_NE(style & WS_SYSMENU, 0);
-  EXPECT_NE(style & WS_MINIMIZEBOX, 0);
-  EXPECT_EQ(style & WS_THICKFRAME, 0);
-  EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
+  const LONG kinds = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_MAXIMIZEBOX;
+  EXPECT_EQ(style & kinds, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
 
   const int dpi = win32::ScreenDpi();
   RECT client{};
@@ -108,11 +107,9 @@ TEST(Win32Window, FormHasTheLayoutOfItsDescriptionAtTheScreensResolution) {
     ASSERT_EQ(GetObjectW(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
     EXPECT_EQ(std::wstring(logFont.lfFaceName), L"MS Sans Serif");
     EXPECT_EQ(logFont.lfHeight, -static_cast<LONG>(13.5 * dpi / 72.0 + 0.5));  // -18 at 96 dpi
-    EXPECT_EQ(logFont.lfWeight, 400);
-    EXPECT_EQ(logFont.lfItalic, 0);
-    EXPECT_EQ(logFont.lfUnderline, 0);
-    EXPECT_EQ(logFont.lfStrikeOut, 0);
-    EXPECT_EQ(logFont.lfCharSet, 0);
+    // Regular weight, plain, ANSI character set.
+    EXPECT_EQ(std::tuple(logFont.lfWeight, logFont.lfItalic, logFont.lfUnderline, logFont.lfStrikeOut, logFont.lfCharSet),
+              std::tuple(LONG{400}, BYTE{0}, BYTE{0}, BYTE{0}, BYTE{0}));
   }
 }
 
@@ -120,12 +117,10 @@ TEST(Win32Window, TextBoxesShowWhatTheGameWrites) {
   HWND form = ShownForm();
   const std::vector<HWND> children = ChildrenOf(form);
   ASSERT_EQ(children.size(), 6u);
-  SetTextBoxText(TextBox::txtRound, "12");
-  SetTextBoxText(TextBox::txtScore, "250");
-  SetTextBoxText(TextBox::txtAgility, "5");
-  EXPECT_EQ(TextOf(children[1]), L"12");
-  EXPECT_EQ(TextOf(children[3]), L"250");
-  EXPECT_EQ(TextOf(children[5]), L"5");
+  for (const auto& [box, child] : {std::pair{TextBox::txtRound, 1}, {TextBox::txtScore, 3}, {TextBox::txtAgility, 5}}) {
+    SetTextBoxText(box, std::to_string(child * 100));
+    EXPECT_EQ(TextOf(children[static_cast<size_t>(child)]), std::to_wstring(child * 100));
+  }
   // UTF-8 in, UTF-16 on the screen.
   platform::SetControlText(1, "Z\xC3\xBCrich \xCE\xA9");
   EXPECT_EQ(TextOf(children[1]), L"Z\u00FCrich \u03A9");
