@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "shell/main_window.h"
 #include "shell/platform/platform.h"
 #include "tests/wave/wave_bytes.h"
 
@@ -148,6 +149,33 @@ TEST_F(SdlSoundDevice, FocusMutesEveryBufferOfTheDevice) {
     sdl::SetAudioFocus(true);
   }
   for (int16_t s : ReadRaw(dir_ / "out.raw")) ASSERT_EQ(s, 0);
+}
+
+// A window that opens behind another program's never has the focus; the
+// game must be silent from its first sound, not only after a focus change.
+TEST_F(SdlSoundDevice, AWindowOpenedWithoutTheFocusIsSilentFromTheStart) {
+  static fs::path tone;
+  static bool played;
+  tone = dir_ / "tone.wav";
+  played = false;
+  WriteWave(tone, std::vector<int16_t>(4410, 5000), 1, 22050);
+  SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);  // a window nothing ever focuses
+  const int status = platform::RunProgram(0, nullptr, {"Test"}, [] {
+    ShowMainWindow();
+    platform::DoEvents();
+    auto device = sdl::OpenSoundDevice();
+    auto buffer = device->CreateSoundBufferFromFile(tone.string(), GameDescription());
+    buffer->Play(platform::kPlayOnce);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (buffer->GetStatus() != 0 && std::chrono::steady_clock::now() < deadline) platform::DoEvents();
+    played = buffer->GetStatus() == 0;
+  });
+  sdl::SetAudioFocus(true);
+  EXPECT_EQ(status, 0);
+  ASSERT_TRUE(played);
+  const std::vector<int16_t> out = ReadRaw(dir_ / "out.raw");
+  ASSERT_GE(out.size(), 2u * 4410u);
+  for (int16_t sample : out) ASSERT_EQ(sample, 0);
 }
 
 }  // namespace
