@@ -18,6 +18,7 @@
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
 #include "shell/platform/sdl/sdl_window.h"
+#include "tests/support/failure_number.h"
 
 namespace {
 
@@ -42,14 +43,7 @@ class SdlBackend : public ::testing::Test {
   }
 };
 
-int32_t NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::RuntimeError& failure) {
-    return failure.Number();
-  }
-  return 0;
-}
+using test::NumberOf;
 
 uint32_t PixelAt(SDL_Surface* surface, int x, int y) {
   const auto* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;

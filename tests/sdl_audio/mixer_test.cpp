@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "shell/platform/platform.h"
+#include "tests/support/failure_number.h"
 
 namespace {
 
@@ -134,14 +135,7 @@ TEST_F(MixerTest, FullLevelIsBitExactAndStereoKeepsItsSides) {
   }
 }
 
-int32_t NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using test::NumberOf;
 
 TEST_F(MixerTest, OutOfRangeVolumeAndPanAreRejectedAndChangeNothing) {
   Voice& voice = Add(std::vector<int16_t>(1000, 1000));

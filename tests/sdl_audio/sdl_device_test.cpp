@@ -19,6 +19,7 @@
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
 #include "tests/wave/wave_bytes.h"
+#include "tests/support/failure_number.h"
 
 namespace {
 
@@ -62,15 +63,7 @@ class SdlSoundDevice : public testing::Test {
   fs::path dir_;
 };
 
-int32_t NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::RuntimeError& e) {
-    EXPECT_FALSE(e.Description().empty());
-    return e.Number();
-  }
-  return 0;
-}
+using test::NumberOf;
 
 platform::BufferDescription GameDescription() {
   platform::BufferDescription d;

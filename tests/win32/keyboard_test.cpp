@@ -11,17 +11,11 @@
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
 #include "shell/platform/win32/win32_window.h"
+#include "tests/support/failure_number.h"
 
 namespace {
 
-int32_t NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::RuntimeError& failure) {
-    return failure.Number();
-  }
-  return 0;
-}
+using test::NumberOf;
 
 std::shared_ptr<platform::InputDevice> Keyboard() {
   if (win32::MainWindow() == nullptr) platform::ShowForm(frmGrumboshDescription());

@@ -15,6 +15,7 @@
 #include "shell/platform/win32/win32_sound.h"
 #include "shell/platform/win32/win32_window.h"
 #include "tests/wave/wave_bytes.h"
+#include "tests/support/failure_number.h"
 
 namespace {
 
@@ -49,14 +50,7 @@ bool PlaysToItsEnd(platform::SoundBuffer& buffer) {
   return true;
 }
 
-int32_t NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::RuntimeError& failure) {
-    return failure.Number();
-  }
-  return 0;
-}
+using test::NumberOf;
 
 void WriteWave(const std::string& path, uint16_t channels, uint32_t rate, uint16_t bits,
                const std::vector<uint8_t>& data) {
