@@ -44,6 +44,7 @@ inline constexpr int32_t kDierrNotAcquired = ResultCode(0x8007000C);
 inline constexpr int32_t kDierrInputLost = ResultCode(0x8007001E);
 inline constexpr int32_t kDsErrNoDriver = ResultCode(0x88780078);
 inline constexpr int32_t kDsErrBadFormat = ResultCode(0x88780064);
+inline constexpr int32_t kDsErrControlUnavailable = ResultCode(0x8878001E);
 inline constexpr int32_t kErrFileNotFound = ResultCode(0x80070002);
 inline constexpr int32_t kErrAccessDenied = ResultCode(0x80070005);
 inline constexpr int32_t kErrOutOfMemory = ResultCode(0x8007000E);

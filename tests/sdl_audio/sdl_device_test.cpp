@@ -117,6 +117,12 @@ TEST_F(SdlSoundDevice, FailuresPropagateAndBuffersOutliveTheDevice) {
     auto device = sdl::OpenSoundDevice();
     EXPECT_EQ(NumberOf([&] { device->CreateSoundBufferFromFile((dir_ / "missing.wav").string(), GameDescription()); }),
               platform::kErrFileNotFound);
+    // A buffer has only the controls it was asked for.
+    platform::BufferDescription plain = GameDescription();
+    plain.flags = platform::kBufferStatic;
+    auto bare = device->CreateSoundBufferFromFile((dir_ / "player.wav").string(), plain);
+    EXPECT_EQ(NumberOf([&] { bare->SetPan(0); }), platform::kDsErrControlUnavailable);
+    EXPECT_EQ(NumberOf([&] { bare->SetVolume(0); }), platform::kDsErrControlUnavailable);
     buffer = device->CreateSoundBufferFromFile((dir_ / "player.wav").string(), GameDescription());
     buffer->Play(platform::kPlayOnce);
     ASSERT_TRUE(WaitWhilePlaying(*buffer));  // 0.1 s of a 44.1 kHz file plays

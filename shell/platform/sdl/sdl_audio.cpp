@@ -39,8 +39,8 @@ class Primary final : public platform::PrimaryBuffer {
 
 class Buffer final : public platform::SoundBuffer {
  public:
-  Buffer(std::shared_ptr<Mixer> mixer, std::unique_ptr<Voice> voice)
-      : mixer_(std::move(mixer)), voice_(std::move(voice)) {
+  Buffer(std::shared_ptr<Mixer> mixer, std::unique_ptr<Voice> voice, int32_t flags)
+      : mixer_(std::move(mixer)), voice_(std::move(voice)), flags_(flags) {
     mixer_->Add(voice_.get());
   }
   // Releasing a playing buffer silences it at once.
@@ -48,15 +48,30 @@ class Buffer final : public platform::SoundBuffer {
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
 
-  void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
-  void SetPan(int32_t pan) override { voice_->SetPan(pan); }
+  void SetVolume(int32_t volume) override {
+    Require(platform::kBufferCtrlVolume, "volume");
+    voice_->SetVolume(volume);
+  }
+  void SetPan(int32_t pan) override {
+    Require(platform::kBufferCtrlPan, "pan");
+    voice_->SetPan(pan);
+  }
   void Play(int32_t flags) override { voice_->Play(flags); }
   int32_t GetStatus() override { return voice_->Status(); }
   void Stop() override { voice_->Stop(); }
 
  private:
+  // A buffer has only the controls it was made with.
+  void Require(int32_t capability, const char* control) const {
+    if ((flags_ & capability) == 0) {
+      throw platform::RuntimeError(platform::kDsErrControlUnavailable,
+                                   std::string("The buffer was made without ") + control + " control");
+    }
+  }
+
   std::shared_ptr<Mixer> mixer_;
   std::unique_ptr<Voice> voice_;
+  int32_t flags_;
 };
 
 class Device final : public platform::SoundDevice {
@@ -88,7 +103,7 @@ class Device final : public platform::SoundDevice {
     std::vector<int16_t> samples =
         ResampleToMixerRate(platform::ToSigned16(audio), audio.channels, audio.sampleRate);
     auto voice = std::make_unique<Voice>(std::move(samples), audio.channels);
-    return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice));
+    return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice), description.flags);
   }
 
  private:

@@ -9,8 +9,6 @@
 namespace sim {
 namespace {
 
-constexpr int32_t kDsErrControlUnavailable = platform::ResultCode(0x8878001E);
-
 std::string Describe(const platform::BufferDescription& d) {
   const platform::WaveFormat& f = d.format;
   return "flags=" + std::to_string(d.flags) + " bytes=" + std::to_string(d.bufferBytes) + " format=" +
@@ -113,7 +111,7 @@ class Buffer final : public platform::SoundBuffer {
 
   void RequireControl(int32_t capability) const {
     if ((flags_ & capability) == 0) {
-      throw platform::RuntimeError(kDsErrControlUnavailable, "The buffer was made without that control");
+      throw platform::RuntimeError(platform::kDsErrControlUnavailable, "The buffer was made without that control");
     }
   }
 
