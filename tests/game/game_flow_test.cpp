@@ -110,6 +110,16 @@ TEST(GameFlow, LosingTheFirstExchange) {
   EXPECT_EQ(machine.ControlText("txtRound"), "1");
   EXPECT_EQ(machine.ControlText("txtScore"), "");
   EXPECT_EQ(machine.ControlText("txtAgility"), "");
+  // The boxes are emptied in order, and the round shown before it is announced.
+  std::vector<std::string> start;
+  for (std::string line : test::Sequence(machine, {Op::SetControlText, Op::Play})) {
+    if (const size_t id = line.find(" #"); id != std::string::npos) line.erase(id, line.find(' ', id + 1) - id);
+    if (line.find("intro.wav") == std::string::npos) start.push_back(line);
+    if (start.size() == 6) break;
+  }
+  EXPECT_EQ(start, (std::vector<std::string>{"Play sounds/pianolp.wav 1", "SetControlText txtRound=",
+                                             "SetControlText txtScore=", "SetControlText txtAgility=",
+                                             "SetControlText txtRound=1", "Play sounds/round.wav 0"}));
   // The music stops after the loss, and again at the question.
   const std::vector<std::string> stops = test::Details(machine, Op::Stop);
   EXPECT_EQ(std::count_if(stops.begin(), stops.end(),
