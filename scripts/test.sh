@@ -11,7 +11,7 @@ jobs=$(nproc)
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGRUMBOSH_WERROR=ON \
-  -DGRUMBOSH_SANITIZE=address,undefined -DGRUMBOSH_BENCHMARKS=OFF >/dev/null
+  -DGRUMBOSH_SANITIZE=address,undefined -DGRUMBOSH_TESTS=ON -DGRUMBOSH_BENCHMARKS=OFF >/dev/null
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -E "^e2e_" -j "$jobs"
@@ -26,6 +26,7 @@ echo "== The Windows build under wine"
 scripts/test-windows.sh build-windows
 
 echo "== Every test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR=ON \
+  -DGRUMBOSH_TESTS=ON -DGRUMBOSH_BENCHMARKS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
