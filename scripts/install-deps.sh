@@ -23,4 +23,5 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# With their recommendations, as the build was made and tested with them.
+$sudo apt-get install -y -qq "${missing[@]}"
