@@ -20,7 +20,7 @@ int32_t Score = 0;
 
 namespace {
 
-constexpr int32_t kCentre = 0;
+constexpr int32_t kCentrePan = 0;
 constexpr int16_t kAgilityStep = 50;
 constexpr int16_t kTopAgility = 800;
 constexpr int32_t kExchangePoints = 250;
@@ -31,7 +31,7 @@ constexpr int32_t kMusicStartVolume = -10000;
 constexpr int32_t kMusicVolume = -400;
 
 // Every recording of the game flow is heard at the centre, to its end.
-void Say(const std::string& file) { PlaySound(file, kCentre, true); }
+void Say(const std::string& file) { PlaySound(file, kCentrePan, true); }
 
 // Thrown by NewGame when a game is already running: it unwinds the abandoned
 // game's calls (the question, and the exchange or rounds that called it) back
@@ -94,7 +94,7 @@ void PlayRounds() {
     tauntIndex = ChooseTaunt(tauntIndex);
     Say("sounds/grumbo0" + std::to_string(tauntIndex) + ".wav");
 
-    for (int exchange = 0; exchange <= attackBound; ++exchange) {
+    for (uint8_t exchange = 0; exchange <= attackBound; ++exchange) {
       if (Exchange()) {
         Score = CheckedAdd32(Score, kExchangePoints);
         SetTextBoxText(TextBox::txtScore, std::to_string(Score));
