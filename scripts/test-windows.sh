@@ -37,6 +37,9 @@ scripts/build-windows.sh "$build"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/grumbosh-wine.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine writes file names in the locale's character set; in a bare C locale a
+# name outside ASCII cannot be made at all.
+export LC_ALL=C.UTF-8
 export HOME="$work/home"
 mkdir -p "$HOME"
 printf 'pcm.!default { type null }\n' >"$HOME/.asoundrc"
