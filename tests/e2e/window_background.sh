@@ -8,10 +8,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 2 ] || fail "usage: $0 PROBE X11_HELPER"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-start_display
-start_program "$1"
-window=$(program_window) || true
-[ -n "$window" ] || fail "no window"
+open_window "$1"
+window=$WINDOW
 wait_for_line ready
 xdotool windowfocus --sync "$window"
 xdotool keydown Left; wait_for_line "down 203"; xdotool keyup Left; wait_for_line "up 203"

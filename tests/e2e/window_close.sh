@@ -6,10 +6,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 2 ] || fail "usage: $0 PROGRAM X11_HELPER"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-start_display
-start_program "$1"
-window=$(program_window) || true
-[ -n "$window" ] || fail "no window"
+open_window "$1"
+window=$WINDOW
 sleep 0.5
 kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended by itself"
 "$2" close "$window"

@@ -8,10 +8,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 2 ] || fail "usage: $0 PROBE X11_HELPER"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-start_display
-start_program "$1" --foreground
-window=$(program_window) || true
-[ -n "$window" ] || fail "no window"
+open_window "$1" --foreground
+window=$WINDOW
 wait_for_line ready
 # Not acquired until our window has had the focus.
 xdotool windowfocus --sync "$window"

@@ -7,10 +7,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 1 ] || fail "usage: $0 PROBE"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-start_display
-start_program "$1"
-window=$(program_window) || true
-[ -n "$window" ] || fail "no window"
+open_window "$1"
+window=$WINDOW
 wait_for_line ready
 xdotool windowfocus --sync "$window"
 

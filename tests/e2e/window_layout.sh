@@ -9,10 +9,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 1 ] || fail "usage: $0 PROGRAM"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-start_display
-start_program "$1"
-window=$(program_window) || true
-[ -n "$window" ] || fail "no window"
+open_window "$1"
+window=$WINDOW
 read -r x y w h < <(window_geometry "$window")
 [ "$w" -eq 540 ] && [ "$h" -eq 47 ] || fail "window is ${w}x${h}, not 540x47"
 cx=$(( (SCREEN_WIDTH - w) / 2 )); cy=$(( (SCREEN_HEIGHT - h) / 2 ))

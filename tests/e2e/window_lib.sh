@@ -61,6 +61,15 @@ program_window() {
   timeout 10 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" | head -n 1
 }
 
+# open_window BINARY [ARG...]: a display of its own, the program started on
+# it, and its window in $WINDOW.
+open_window() {
+  start_display
+  start_program "$@"
+  WINDOW=$(program_window) || true
+  [ -n "$WINDOW" ] || fail "no window"
+}
+
 # wait_for_line PATTERN [SECONDS]: until a whole line of the program's output matches.
 wait_for_line() {
   local pattern=$1 seconds=${2:-5}

@@ -9,10 +9,8 @@ source "$(dirname "$0")/window_lib.sh"
 [ $# -eq 1 ] || fail "usage: $0 PROGRAM"
 export SDL_AUDIODRIVER=nonexistent
 
-start_display
-start_program "$1"
-window=$(program_window) || true
-[ -n "$window" ] || fail "no main window"
+open_window "$1"
+window=$WINDOW
 
 # SDL draws its message box from a child process; only the window tree shows it.
 box=""
