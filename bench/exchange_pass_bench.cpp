@@ -68,5 +68,5 @@ void BenchMain() {
 int main(int argc, char** argv) {
   Argc = argc;
   Argv = argv;
-  return platform::RunProgram(argc, argv, {kProductTitle}, BenchMain);
+  return platform::RunProgram({kProductTitle}, BenchMain);
 }

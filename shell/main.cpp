@@ -2,4 +2,4 @@
 #include "shell/product.h"
 #include "shell/startup.h"
 
-int main(int argc, char** argv) { return platform::RunProgram(argc, argv, {kProductTitle}, Main); }
+int main() { return platform::RunProgram({kProductTitle}, Main); }

@@ -26,13 +26,13 @@ const platform::FormDescription kFrmGrumbosh{
              .charset = 0},
     .controls =
         {
-            // kind, name, text, left, top, width, height, tab index
-            {ControlKind::Label, "Label2", "Round:", 120, 180, 930, 360, 3},
-            {ControlKind::TextBox, "txtRound", "", 1140, 120, 1575, 480, 2},
-            {ControlKind::Label, "Label1", "Score:", 2820, 180, 825, 360, 0},
-            {ControlKind::TextBox, "txtScore", "", 3720, 120, 1575, 480, 1},
-            {ControlKind::Label, "Label3", "Agility:", 5475, 180, 810, 360, 5},
-            {ControlKind::TextBox, "txtAgility", "", 6360, 120, 1575, 480, 4},
+            // kind, name, text, left, top, width, height
+            {ControlKind::Label, "Label2", "Round:", 120, 180, 930, 360},
+            {ControlKind::TextBox, "txtRound", "", 1140, 120, 1575, 480},
+            {ControlKind::Label, "Label1", "Score:", 2820, 180, 825, 360},
+            {ControlKind::TextBox, "txtScore", "", 3720, 120, 1575, 480},
+            {ControlKind::Label, "Label3", "Agility:", 5475, 180, 810, 360},
+            {ControlKind::TextBox, "txtAgility", "", 6360, 120, 1575, 480},
         },
     .icon = &AppIcon(),
 };

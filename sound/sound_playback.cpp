@@ -18,7 +18,6 @@ platform::BufferDescription BufferDesc;
 namespace {
 
 constexpr const char* kAlgorithm3D = "DS3DALG_DEFAULT";
-constexpr int32_t kRuntimeOutOfMemory = 7;
 
 void FillWaveFormat() {
   WaveFormat.formatTag = 1;  // PCM
@@ -90,7 +89,7 @@ void PlaySound(const std::string& file, int32_t pan, bool wait) {
     ReportTrappedFailure("PlaySound", failure);
   } catch (const std::bad_alloc&) {
     // A file too large for memory is a failure to play it, like any other.
-    ReportTrappedFailure("PlaySound", platform::RuntimeError(kRuntimeOutOfMemory, "Out of memory"));
+    ReportTrappedFailure("PlaySound", platform::RuntimeError(platform::kRuntimeOutOfMemory, "Out of memory"));
   }
 }
 
@@ -118,7 +117,7 @@ void Announcement(const std::string& file) {
   } catch (const platform::RuntimeError& failure) {
     ReportTrappedFailure("Announcement", failure);
   } catch (const std::bad_alloc&) {
-    ReportTrappedFailure("Announcement", platform::RuntimeError(kRuntimeOutOfMemory, "Out of memory"));
+    ReportTrappedFailure("Announcement", platform::RuntimeError(platform::kRuntimeOutOfMemory, "Out of memory"));
   }
 }
 

@@ -10,7 +10,6 @@ namespace platform {
 inline constexpr int kFatalExitStatus = 1;
 
 // The run-time's own error numbers for failures that carry none.
-inline constexpr int32_t kRuntimeOutOfMemory = 7;
 inline constexpr int32_t kRuntimeInternalError = 51;
 inline constexpr int32_t kRuntimePathNotFound = 76;
 

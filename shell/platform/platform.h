@@ -54,6 +54,7 @@ inline constexpr int32_t kErrDeviceNotFound = ResultCode(0x80040154);
 
 // Run-time error numbers of the language's own support.
 inline constexpr int32_t kRuntimeOverflow = 6;
+inline constexpr int32_t kRuntimeOutOfMemory = 7;
 
 // ---------------------------------------------------------------------------
 // Sound (DirectSound)
@@ -185,7 +186,6 @@ struct ControlDescription {
   std::string name;
   std::string text;
   int left, top, width, height;  // twips, from the client area's top left
-  int tabIndex;
 };
 
 struct FontDescription {
@@ -247,7 +247,7 @@ struct ProgramIdentity {
 // ending the program (EndProgram) from any depth, and reporting a failure that
 // nothing caught, in a message box and on standard error, with a non-zero exit
 // status. Returns the process's exit status.
-int RunProgram(int argc, char** argv, const ProgramIdentity& identity, void (*entry)());
+int RunProgram(const ProgramIdentity& identity, void (*entry)());
 
 // Thrown by EndProgram to leave every procedure of the call chain at once. The
 // game never catches it; only RunProgram does.

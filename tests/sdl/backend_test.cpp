@@ -28,7 +28,7 @@ void RunBody() { Body(); }
 // Runs a body as the program's entry procedure; returns the exit status.
 int RunAsProgram(std::function<void()> body) {
   Body = std::move(body);
-  return platform::RunProgram(0, nullptr, {"Backend test"}, RunBody);
+  return platform::RunProgram({"Backend test"}, RunBody);
 }
 
 class SdlBackend : public ::testing::Test {

@@ -125,5 +125,5 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  return platform::RunProgram(argc, argv, {kProductTitle}, ProbeMain);
+  return platform::RunProgram({kProductTitle}, ProbeMain);
 }

@@ -159,7 +159,7 @@ TEST_F(SdlSoundDevice, AWindowOpenedWithoutTheFocusIsSilentFromTheStart) {
   played = false;
   WriteWave(tone, std::vector<int16_t>(4410, 5000), 1, 22050);
   SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);  // a window nothing ever focuses
-  const int status = platform::RunProgram(0, nullptr, {"Test"}, [] {
+  const int status = platform::RunProgram({"Test"}, [] {
     ShowMainWindow();
     platform::DoEvents();
     auto device = sdl::OpenSoundDevice();

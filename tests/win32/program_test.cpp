@@ -20,14 +20,14 @@ void Overflows() { throw platform::RuntimeError(platform::kRuntimeOverflow, "Ove
 void FailsOutsideTheGame() { throw std::runtime_error("lost"); }
 
 TEST(Win32Program, RunProgramGivesTheEndsStatusAndReportsWhatNothingCaught) {
-  EXPECT_EQ(platform::RunProgram(0, nullptr, {"Grumbosh"}, EndsWithThree), 3);
-  EXPECT_EQ(platform::RunProgram(0, nullptr, {"Grumbosh"}, Returns), 0);
+  EXPECT_EQ(platform::RunProgram({"Grumbosh"}, EndsWithThree), 3);
+  EXPECT_EQ(platform::RunProgram({"Grumbosh"}, Returns), 0);
 
   const std::wstring overflowReport =
       win32::Widen(platform::FatalReport(platform::RuntimeError(platform::kRuntimeOverflow, "Overflow")));
   for (const auto& [body, report] : {std::pair{&Overflows, overflowReport}, std::pair{&FailsOutsideTheGame, std::wstring()}}) {
     test::MessageBoxWatcher watcher(L"Grumbosh");
-    EXPECT_EQ(platform::RunProgram(0, nullptr, {"Grumbosh"}, body), platform::kFatalExitStatus);
+    EXPECT_EQ(platform::RunProgram({"Grumbosh"}, body), platform::kFatalExitStatus);
     const test::SeenMessageBox seen = watcher.Result();
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.buttonIds, std::vector<int>{IDOK});

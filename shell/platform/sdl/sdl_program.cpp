@@ -36,7 +36,7 @@ uint64_t ClockNanoseconds(clockid_t clock) {
 
 }  // namespace
 
-int RunProgram(int /*argc*/, char** /*argv*/, const ProgramIdentity& identity, void (*entry)()) {
+int RunProgram(const ProgramIdentity& identity, void (*entry)()) {
   // Ctrl+C and SIGTERM end the process as they would any other; SDL would
   // otherwise turn them into a quit event the game may not look at for a while.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-int RunProgram(int, char**, const ProgramIdentity& identity, void (*entry)()) {
+int RunProgram(const ProgramIdentity& identity, void (*entry)()) {
   sim::Machine& machine = sim::Machine::Current();
   try {
     entry();
@@ -34,7 +34,7 @@ Outcome Machine::Run(std::function<void()> entry, const platform::ProgramIdentit
   Outcome outcome{Outcome::How::Returned};
   runningEntry = std::move(entry);
   try {
-    const int status = platform::RunProgram(0, nullptr, identity, RunningEntry);
+    const int status = platform::RunProgram(identity, RunningEntry);
     // RunProgram only returns a status for a returned entry or an ended program.
     outcome.exitStatus = status;
     outcome.how = CallCount(Op::EndProgram) > 0 ? Outcome::How::Ended : Outcome::How::Returned;

@@ -21,7 +21,7 @@ namespace {
 
 }  // namespace
 
-int RunProgram(int /*argc*/, char** /*argv*/, const ProgramIdentity& identity, void (*entry)()) {
+int RunProgram(const ProgramIdentity& identity, void (*entry)()) {
   // The window's layout is in twips and scaled by the program itself, so
   // Windows must not stretch the finished window's bitmap on top of that.
   SetProcessDPIAware();
