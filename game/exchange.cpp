@@ -5,7 +5,9 @@
 #include "game/main_game.h"
 #include "input/key_codes.h"
 #include "input/keyboard.h"
-#include "shell/arithmetic.h"
+#include "game/arithmetic.h"
+#include "game/direction.h"
+#include "sound/sound_files.h"
 #include "sound/sound_playback.h"
 
 namespace {
@@ -73,6 +75,6 @@ bool Exchange() {
   RunWindow(counterChoice);
   if (counterChoice == attack) return false;
 
-  PlaySound("sounds/punch.wav", kDirectionPan[counterChoice], true);
+  PlaySound(sound_file::kPunch, kDirectionPan[counterChoice], true);
   return true;
 }

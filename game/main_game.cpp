@@ -5,18 +5,20 @@
 #include "game/exchange.h"
 #include "input/key_codes.h"
 #include "input/keyboard.h"
-#include "shell/arithmetic.h"
+#include "game/arithmetic.h"
 #include "shell/main_window.h"
+#include "shell/program_state.h"
 #include "sound/number_speech.h"
+#include "sound/sound_files.h"
 #include "sound/sound_playback.h"
 
-std::shared_ptr<platform::SoundBuffer> MusicBuffer;
-std::shared_ptr<platform::SoundBuffer> BlockBuffer;
-std::shared_ptr<platform::SoundBuffer> SwingBuffer;
-int32_t TickStart = 0;
-int32_t Elapsed = 0;
-int16_t Agility = 0;
-int32_t Score = 0;
+PROGRAM_STATE(MusicBuffer, std::shared_ptr<platform::SoundBuffer>);
+PROGRAM_STATE(BlockBuffer, std::shared_ptr<platform::SoundBuffer>);
+PROGRAM_STATE(SwingBuffer, std::shared_ptr<platform::SoundBuffer>);
+PROGRAM_STATE(TickStart, int32_t);
+PROGRAM_STATE(Elapsed, int32_t);
+PROGRAM_STATE(Agility, int16_t);
+PROGRAM_STATE(Score, int32_t);
 
 namespace {
 
@@ -31,7 +33,7 @@ constexpr int32_t kMusicStartVolume = -10000;
 constexpr int32_t kMusicVolume = -400;
 
 // Every recording of the game flow is heard at the centre, to its end.
-void Say(const std::string& file) { PlaySound(file, kCentrePan, true); }
+void Say(const char* file) { PlaySound(file, kCentrePan, true); }
 
 // Thrown by NewGame when a game is already running: it unwinds the abandoned
 // game's calls (the question, and the exchange or rounds that called it) back
@@ -39,7 +41,7 @@ void Say(const std::string& file) { PlaySound(file, kCentrePan, true); }
 // catches it, so no step of the abandoned game runs again, and each game
 // starts at the same depth of the stack however many came before it.
 struct AbandonedGame {};
-bool gameRunning = false;
+PROGRAM_STATE(gameRunning, bool);
 
 void StartGame() {
   MusicBuffer->SetVolume(kMusicStartVolume);
@@ -88,18 +90,18 @@ void PlayRounds() {
     roundWon = true;
     SetTextBoxText(TextBox::txtRound, std::to_string(round));
     if (round < kRoundsOfGrowingLength) attackBound = CheckedMultiply16(2, static_cast<int16_t>(round));
-    Say("sounds/round.wav");
+    Say(sound_file::kRound);
     SpeakNumber(round);
 
     tauntIndex = ChooseTaunt(tauntIndex);
-    Say("sounds/grumbo0" + std::to_string(tauntIndex) + ".wav");
+    Say(sound_file::kTaunts[tauntIndex]);
 
     for (uint8_t exchange = 0; exchange <= attackBound; ++exchange) {
       if (Exchange()) {
         Score = CheckedAdd32(Score, kExchangePoints);
         SetTextBoxText(TextBox::txtScore, std::to_string(Score));
       } else {
-        Say("sounds/BrokToof.wav");
+        Say(sound_file::kBrokenTooth);
         MusicBuffer->Stop();
         roundWon = false;
         break;
@@ -107,52 +109,41 @@ void PlayRounds() {
     }
     if (!roundWon) break;
 
-    Say("sounds/KnockOut.wav");
+    Say(sound_file::kKnockOut);
     // The bonus counts the agility the round was fought at, before its raise.
     Score = CheckedAdd32(CheckedAdd32(Score, kKnockOutPoints), CheckedMultiply32(10, Agility));
     if (Agility < kTopAgility) Agility = CheckedAdd16(Agility, kAgilityStep);
     SetTextBoxText(TextBox::txtAgility, std::to_string(Agility / 10));
     SetTextBoxText(TextBox::txtScore, std::to_string(Score));
-    Say("sounds/ysi.wav");
+    Say(sound_file::kYourScoreIs);
     SpeakNumber(Score);
   }
 
-  Say("sounds/toround.wav");
+  Say(sound_file::kToRound);
   SpeakNumber(round);
-  Say("sounds/finalscore.wav");
+  Say(sound_file::kFinalScore);
   SpeakNumber(Score);
-  Say("sounds/points.wav");
-  Say("sounds/agility.wav");
+  Say(sound_file::kPoints);
+  Say(sound_file::kAgility);
   SpeakNumber(Agility / 10);
   PlayAgainPrompt();
 }
 
 void PlayAgainPrompt() {
   MusicBuffer->Stop();
-  Say("sounds/playagain.wav");
+  Say(sound_file::kPlayAgain);
   // No latches here: a key counts whenever it is held at a pass, and N and
   // Escape are tested before Y, so holding both ends the program.
   for (;;) {
     PollKeyboard();
     platform::DoEvents();
     if (KeyDown(DIK_N) || KeyDown(DIK_ESCAPE)) {
-      Say("sounds/no.wav");
-      Say("sounds/seeya.wav");
+      Say(sound_file::kNo);
+      Say(sound_file::kSeeYou);
       platform::EndProgram(0);
     }
     if (KeyDown(DIK_Y)) break;
   }
-  Say("sounds/yes.wav");
+  Say(sound_file::kYes);
   NewGame();
-}
-
-void ResetGameState() {
-  MusicBuffer.reset();
-  BlockBuffer.reset();
-  SwingBuffer.reset();
-  TickStart = 0;
-  Elapsed = 0;
-  Agility = 0;
-  Score = 0;
-  gameRunning = false;
 }

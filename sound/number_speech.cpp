@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "sound/sound_files.h"
 #include "sound/sound_playback.h"
 
 namespace {
 
-constexpr const char* kFolder = "sounds/numbers/";
+constexpr const char* kFolder = sound_file::kNumbersFolder;
 
 class DigitString {
  public:
@@ -28,7 +29,6 @@ class DigitString {
 };
 
 void Play(const std::string& file) { PlaySound(file, 0, true); }
-void PlayWord(const char* word) { Play(std::string(kFolder) + word + ".wav"); }
 void PlayDigit(const DigitString& s, size_t k) { Play(kFolder + std::string(1, s.At(k)) + ".wav"); }
 void PlayTens(const DigitString& s, size_t k) { Play(kFolder + std::string(1, s.At(k)) + "0.wav"); }
 void PlayTeen(const DigitString& s, size_t k) { Play(kFolder + std::string("1") + s.At(k) + ".wav"); }
@@ -44,32 +44,32 @@ void SpeakNumber(int32_t value) {
   // Millions.
   if (L > 8 && v(9) > 0) {
     PlayDigit(s, 9);
-    PlayWord("hundred");
+    Play(sound_file::kHundred);
   }
   if (L > 7 && v(8) > 1) PlayTens(s, 8);
   if (L > 7 && v(8) == 1) PlayTeen(s, 7);
   if (L > 6) {
     if ((L < 8 || v(8) != 1) && v(7) > 0) PlayDigit(s, 7);
-    PlayWord("million");
+    Play(sound_file::kMillion);
   }
   // Thousands.
   if (L > 5 && v(6) > 0) {
     PlayDigit(s, 6);
-    PlayWord("hundred");
+    Play(sound_file::kHundred);
   }
   if (L > 4 && v(5) > 1) PlayTens(s, 5);
   if (L > 4 && v(5) > 1 && s.At(4) != '0') PlayDigit(s, 4);
   if (L > 4 && v(5) == 1) PlayTeen(s, 4);
   if (L > 3 && (L < 5 || v(5) == 0) && v(4) > 0) PlayDigit(s, 4);
-  if ((L > 5 && v(6) != 0) || (L > 4 && v(5) != 0) || (L > 3 && v(4) != 0)) PlayWord("thousand");
+  if ((L > 5 && v(6) != 0) || (L > 4 && v(5) != 0) || (L > 3 && v(4) != 0)) Play(sound_file::kThousand);
   // Units.
   if (L > 2 && v(3) > 0) {
     PlayDigit(s, 3);
-    PlayWord("hundred");
+    Play(sound_file::kHundred);
   }
   if (L > 1 && v(2) > 1) PlayTens(s, 2);
   if (L > 1 && v(2) == 1) Play(kFolder + std::string("1") + s.Text().back() + ".wav");
-  if (s.Text() == "0") PlayWord("zero");
+  if (s.Text() == "0") Play(sound_file::kZero);
   if (L > 1 && v(2) != 1 && v(1) > 0) PlayDigit(s, 1);
   if (L == 1 && v(1) > 0) PlayDigit(s, 1);
 }

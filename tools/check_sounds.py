@@ -8,8 +8,8 @@ shaped as the game needs it.
 Speech must start at once (no lead silence beyond a few milliseconds) and end
 soon after its last sound, since numbers are spoken by playing one file after
 another; the fight's effects must start at once and be short; the music must
-loop without a click. With --manifest, the manifest must list exactly these
-files, so that the sound maker and the game agree on the set.
+loop without a click. The files are those of the game's table, sound/sound_files.h;
+with --manifest, the manifest must render exactly the table's names.
 
 Standard library only; exits non-zero on any fault.
 """
@@ -20,20 +20,19 @@ import struct
 import sys
 import wave
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import sound_table  # noqa: E402
+
 RATE = 22050
 
-SPEECH = [
-    "intro.wav", "round.wav",
-    "grumbo00.wav", "grumbo01.wav", "grumbo02.wav", "grumbo03.wav", "grumbo04.wav", "grumbo05.wav",
-    "ysi.wav", "toround.wav", "finalscore.wav", "points.wav", "agility.wav",
-    "playagain.wav", "yes.wav", "no.wav", "seeya.wav",
-] + ["numbers/%d.wav" % n for n in list(range(1, 20)) + list(range(20, 100, 10))] + [
-    "numbers/hundred.wav", "numbers/thousand.wav", "numbers/million.wav", "numbers/zero.wav",
-]
-FIGHT_EFFECTS = ["swing.wav", "block.wav", "punch.wav"]
-OTHER = ["BrokToof.wav", "KnockOut.wav"]
-MUSIC = "pianolp.wav"
-EXPECTED = SPEECH + FIGHT_EFFECTS + OTHER + [MUSIC]
+# The game's own table: (name, path under the sounds folder, kind).
+TABLE = sound_table.read()
+KIND = {path: kind for _, path, kind in TABLE}
+EXPECTED = [path for _, path, _ in TABLE]
+SPEECH = [p for p in EXPECTED if KIND[p] == "speech"]
+FIGHT_EFFECTS = [p for p in EXPECTED if KIND[p] == "fight"]
+MUSIC = next(p for p in EXPECTED if KIND[p] == "music")
+INTRO = next(path for name, path, _ in TABLE if name == "Intro")
 
 SILENCE_DB = -65.0        # a 2 ms window quieter than this is silence (the quietest
                           # fricatives sit near -60 dBFS, a synthesiser's silence below -70)
@@ -166,8 +165,8 @@ def check_file(root, name):
     if name in SPEECH:
         if tail > MAX_TAIL_MS:
             raise Fault("%.0f ms of silence after the last sound" % tail)
-        longest = 60.0 if name == "intro.wav" else 5.0
-        shortest = 20.0 if name == "intro.wav" else 0.15
+        longest = 60.0 if name == INTRO else 5.0
+        shortest = 20.0 if name == INTRO else 0.15
         if not shortest <= seconds < longest:
             raise Fault("%.2f s is no plausible length for this speech" % seconds)
     return x, notes
@@ -220,9 +219,10 @@ def main(argv):
         faults.append("the sounds take %d bytes, more than %d" % (total, MAX_TOTAL_BYTES))
     if manifest is not None:
         listed = manifest_files(manifest)
-        if sorted(listed) != sorted(EXPECTED):
-            extra = sorted(set(listed) - set(EXPECTED))
-            lacking = sorted(set(EXPECTED) - set(listed))
+        names = [name for name, _, _ in TABLE]
+        if sorted(listed) != sorted(names):
+            extra = sorted(set(listed) - set(names))
+            lacking = sorted(set(names) - set(listed))
             faults.append("manifest disagrees: lists extra %s, lacks %s, or lists one twice"
                           % (extra, lacking))
 

@@ -14,6 +14,9 @@ import tempfile
 
 import soundkit as kit
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import sound_table  # noqa: E402
+
 RAW_F32 = ["-t", "raw", "-e", "floating-point", "-b", "32", "-L", "-c", "1"]
 
 
@@ -140,17 +143,20 @@ def main():
         sys.exit("usage: make_sounds.py MANIFEST OUT_DIR")
     manifest, out_dir = sys.argv[1], sys.argv[2]
     voices, sounds = parse(manifest)
+    paths = {name: path for name, path, _ in sound_table.read()}
     with tempfile.TemporaryDirectory() as tmp:
         renderer = Renderer(tmp)
         for where, fields in sounds:
-            path = os.path.join(out_dir, fields[0])
+            if fields[0] not in paths:
+                sys.exit("%s: %s is not in the game's table of sound files" % (where, fields[0]))
+            path = os.path.join(out_dir, paths[fields[0]])
             try:
                 samples = render(renderer, voices, fields[1], fields[2:])
             except (ValueError, KeyError, IndexError) as e:
                 sys.exit("%s: %s" % (where, e))
             os.makedirs(os.path.dirname(path), exist_ok=True)
             kit.write_wav(path, samples)
-            print("%-28s %6.2f s" % (fields[0], len(samples) / kit.RATE))
+            print("%-28s %6.2f s" % (paths[fields[0]], len(samples) / kit.RATE))
 
 
 if __name__ == "__main__":
