@@ -10,7 +10,7 @@
 #include "game/main_game.h"
 #include "input/key_codes.h"
 #include "input/keyboard.h"
-#include "shell/arithmetic.h"
+#include "game/arithmetic.h"
 #include "shell/devices.h"
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "game/direction.h"
+
 inline constexpr uint8_t DIK_ESCAPE = 0x01;
 inline constexpr uint8_t DIK_Y = 0x15;
 inline constexpr uint8_t DIK_RETURN = 0x1C;
@@ -18,10 +20,6 @@ inline constexpr uint8_t DIK_UP = 0xC8;
 inline constexpr uint8_t DIK_LEFT = 0xCB;
 inline constexpr uint8_t DIK_RIGHT = 0xCD;
 inline constexpr uint8_t DIK_DOWN = 0xD0;
-
-// Directions of the exchange, heard through their pans.
-enum Direction : uint8_t { kLeft = 0, kCentre = 1, kRight = 2 };
-inline constexpr int32_t kDirectionPan[3] = {-10000, 0, 10000};
 
 struct DirectionKey {
   uint8_t code;
@@ -44,5 +42,3 @@ inline constexpr std::array<uint8_t, 10> kSkipKeys = {
     DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT, DIK_SPACE,
     DIK_LCONTROL, DIK_ESCAPE, DIK_RETURN, DIK_LSHIFT, DIK_RSHIFT,
 };
-
-inline constexpr uint8_t kKeyDownBit = 0x80;

@@ -1,4 +1,4 @@
-#include "shell/arithmetic.h"
+#include "game/arithmetic.h"
 
 #include <gtest/gtest.h>
 
