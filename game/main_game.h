@@ -30,5 +30,3 @@ extern int32_t Score;
 [[noreturn]] void PlayRounds();
 // The play-again question: ends the program or starts a new game.
 [[noreturn]] void PlayAgainPrompt();
-
-void ResetGameState();

@@ -2,12 +2,13 @@
 
 #include "shell/devices.h"
 #include "shell/main_window.h"
+#include "shell/program_state.h"
 
-platform::KeyboardState KeyState{};
-int16_t KeyLatch[256]{};
+PROGRAM_STATE(KeyState, platform::KeyboardState);
+PROGRAM_STATE(KeyLatch, std::array<int16_t, 256>);
 
-std::shared_ptr<platform::DirectInput> DirectInputObject;
-std::shared_ptr<platform::InputDevice> KeyboardDevice;
+PROGRAM_STATE(DirectInputObject, std::shared_ptr<platform::DirectInput>);
+PROGRAM_STATE(KeyboardDevice, std::shared_ptr<platform::InputDevice>);
 
 namespace {
 
@@ -15,28 +16,27 @@ constexpr const char* kSystemKeyboard = "GUID_SysKeyboard";
 constexpr int32_t kStartupLevel = platform::kCooperativeNonExclusive | platform::kCooperativeBackground;  // 10
 constexpr int32_t kReopenLevel = platform::kCooperativeNonExclusive | platform::kCooperativeForeground;   // 6
 
-}  // namespace
-
-void OpenKeyboard() {
+// Both openings take the same steps; each replaces its object at once, so a
+// step that fails leaves the earlier ones' new objects in place.
+void OpenKeyboardAt(int32_t cooperativeLevel) {
   DirectInputObject = DirectXRoot->DirectInputCreate();
   KeyboardDevice = DirectInputObject->CreateDevice(kSystemKeyboard);
   KeyboardDevice->SetCommonDataFormat(platform::kDataFormatKeyboard);
-  KeyboardDevice->SetCooperativeLevel(MainWindowHandle(), kStartupLevel);
+  KeyboardDevice->SetCooperativeLevel(MainWindowHandle(), cooperativeLevel);
   KeyboardDevice->Acquire();
 }
 
+}  // namespace
+
+void OpenKeyboard() { OpenKeyboardAt(kStartupLevel); }
+
 void InitKeyboard() {
-  // Each step replaces its object at once, so a step that fails leaves the
-  // earlier ones' new objects in place; nothing is reported.
+  // Nothing is reported. Re-opened at the foreground level, never the
+  // background one again: from now on keys count only while the window has
+  // the focus.
   try {
     if (!DirectXRoot) DirectXRoot = platform::CreateDirectX();
-    DirectInputObject = DirectXRoot->DirectInputCreate();
-    KeyboardDevice = DirectInputObject->CreateDevice(kSystemKeyboard);
-    KeyboardDevice->SetCommonDataFormat(platform::kDataFormatKeyboard);
-    // Re-opened at the foreground level, never the background one again: from
-    // now on keys count only while the window has the focus.
-    KeyboardDevice->SetCooperativeLevel(MainWindowHandle(), kReopenLevel);
-    KeyboardDevice->Acquire();
+    OpenKeyboardAt(kReopenLevel);
   } catch (const platform::RuntimeError&) {
   }
 }
@@ -54,14 +54,7 @@ void PollKeyboard() {
     return;
   }
   KeyState = read;
-  for (int k = 0; k < 256; ++k) {
-    if (KeyLatch[k] == -1 && (KeyState[static_cast<size_t>(k)] & 0x80) == 0) KeyLatch[k] = 0;
+  for (size_t k = 0; k < KeyLatch.size(); ++k) {
+    if (KeyLatch[k] == -1 && !KeyDown(static_cast<uint8_t>(k))) KeyLatch[k] = 0;
   }
-}
-
-void ResetKeyboardState() {
-  KeyState.fill(0);
-  for (int16_t& latch : KeyLatch) latch = 0;
-  DirectInputObject.reset();
-  KeyboardDevice.reset();
 }

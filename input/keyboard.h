@@ -2,6 +2,7 @@
 // key into one press, and the re-opening of a lost keyboard.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -12,7 +13,7 @@
 extern platform::KeyboardState KeyState;
 // -1: the current press of the key has been taken; 0: free. Set only by the
 // exchange, cleared only by PollKeyboard once it sees the key up.
-extern int16_t KeyLatch[256];
+extern std::array<int16_t, 256> KeyLatch;
 
 extern std::shared_ptr<platform::DirectInput> DirectInputObject;
 extern std::shared_ptr<platform::InputDevice> KeyboardDevice;
@@ -25,5 +26,3 @@ void OpenKeyboard();
 void InitKeyboard();
 // Refreshes KeyState and frees the latches of released keys. Never raises.
 void PollKeyboard();
-
-void ResetKeyboardState();

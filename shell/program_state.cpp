@@ -1,13 +1,20 @@
 #include "shell/program_state.h"
 
-#include "game/main_game.h"
-#include "input/keyboard.h"
-#include "shell/devices.h"
-#include "sound/sound_playback.h"
+#include <vector>
+
+namespace {
+
+// Built on first use, so that registrations from any file's static
+// initialisation find it ready.
+std::vector<void (*)()>& Resets() {
+  static std::vector<void (*)()> resets;
+  return resets;
+}
+
+}  // namespace
+
+ProgramStateRegistration::ProgramStateRegistration(void (*reset)()) { Resets().push_back(reset); }
 
 void ResetModuleState() {
-  ResetGameState();
-  ResetKeyboardState();
-  ResetSoundState();
-  DirectXRoot.reset();
+  for (void (*reset)() : Resets()) reset();
 }

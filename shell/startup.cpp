@@ -5,9 +5,11 @@
 #include "shell/devices.h"
 #include "shell/main_window.h"
 #include "shell/product.h"
+#include "shell/program_state.h"
+#include "sound/sound_files.h"
 #include "sound/sound_playback.h"
 
-std::shared_ptr<platform::DirectX> DirectXRoot;
+PROGRAM_STATE(DirectXRoot, std::shared_ptr<platform::DirectX>);
 
 std::string SoundDriverMessage() {
   return std::string(
@@ -22,6 +24,12 @@ void Main() {
 }
 
 void InitDevices() {
+  OpenDevices();
+  Announcement(sound_file::kIntro);
+  NewGame();
+}
+
+void OpenDevices() {
   // Only the first two steps are guarded: without a root object or a sound
   // device the player is told to look at the sound driver, and nothing else
   // is opened. Every later failure is fatal.
@@ -46,6 +54,4 @@ void InitDevices() {
   OpenKeyboard();
 
   LoadSounds();
-  Announcement("sounds/intro.wav");
-  NewGame();
 }

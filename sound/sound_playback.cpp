@@ -5,15 +5,17 @@
 #include "game/main_game.h"
 #include "input/key_codes.h"
 #include "input/keyboard.h"
-#include "shell/arithmetic.h"
+#include "game/arithmetic.h"
 #include "shell/product.h"
+#include "shell/program_state.h"
+#include "sound/sound_files.h"
 
-std::shared_ptr<platform::SoundDevice> SoundDevice;
-std::shared_ptr<platform::PrimaryBuffer> PrimaryBuffer;
-std::shared_ptr<platform::Listener3D> Listener;
-std::shared_ptr<platform::SoundBuffer> OneShotBuffer;
-platform::WaveFormat WaveFormat;
-platform::BufferDescription BufferDesc;
+PROGRAM_STATE(SoundDevice, std::shared_ptr<platform::SoundDevice>);
+PROGRAM_STATE(PrimaryBuffer, std::shared_ptr<platform::PrimaryBuffer>);
+PROGRAM_STATE(Listener, std::shared_ptr<platform::Listener3D>);
+PROGRAM_STATE(OneShotBuffer, std::shared_ptr<platform::SoundBuffer>);
+PROGRAM_STATE(WaveFormat, platform::WaveFormat);
+PROGRAM_STATE(BufferDesc, platform::BufferDescription);
 
 namespace {
 
@@ -59,9 +61,9 @@ std::string TrappedFailureMessage(const std::string& procedure, const platform::
 
 void LoadSounds() {
   platform::ChangeDirectory(platform::ProgramFolder());
-  CreateSoundBuffer(MusicBuffer, "sounds/pianolp.wav");
-  CreateSoundBuffer(BlockBuffer, "sounds/block.wav");
-  CreateSoundBuffer(SwingBuffer, "sounds/swing.wav");
+  CreateSoundBuffer(MusicBuffer, sound_file::kMusic);
+  CreateSoundBuffer(BlockBuffer, sound_file::kBlock);
+  CreateSoundBuffer(SwingBuffer, sound_file::kSwing);
 }
 
 void CreateSoundBuffer(std::shared_ptr<platform::SoundBuffer>& slot, std::string file) {
@@ -119,13 +121,4 @@ void Announcement(const std::string& file) {
   } catch (const std::bad_alloc&) {
     ReportTrappedFailure("Announcement", platform::RuntimeError(platform::kRuntimeOutOfMemory, "Out of memory"));
   }
-}
-
-void ResetSoundState() {
-  SoundDevice.reset();
-  PrimaryBuffer.reset();
-  Listener.reset();
-  OneShotBuffer.reset();
-  WaveFormat = {};
-  BufferDesc = {};
 }

@@ -33,5 +33,3 @@ void Announcement(const std::string& file);
 
 // The message of a failure trapped by PlaySound or Announcement.
 std::string TrappedFailureMessage(const std::string& procedure, const platform::RuntimeError& failure);
-
-void ResetSoundState();
