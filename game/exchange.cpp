@@ -39,11 +39,13 @@ void RunWindow(uint8_t& choice) {
     Elapsed = TicksSince(TickStart, platform::GetTickCount());
     PollKeyboard();
     platform::DoEvents();
-    // Nothing latches Escape, so holding it at any pass leaves the exchange.
+    // Nothing latches Escape, so holding it at any pass leaves the exchange,
+    // and still held at the question it answers no. KEPT_ESCAPE_HELD_ENDS
     if (KeyDown(DIK_ESCAPE) && KeyLatch[DIK_ESCAPE] == 0) PlayAgainPrompt();
     // Every free direction key down in this pass is taken; the last one in
-    // the table's order decides the choice.
+    // the table's order decides the choice. KEPT_LATER_KEY_WINS
     for (const DirectionKey& key : kDirectionKeys) {
+      // A key held on from the block is still latched. KEPT_HELD_KEY_TAKEN_ONCE
       if (KeyDown(key.code) && KeyLatch[key.code] == 0) {
         KeyLatch[key.code] = -1;
         choice = key.direction;
@@ -51,6 +53,7 @@ void RunWindow(uint8_t& choice) {
       }
     }
     // A press seen in the pass that runs out the window still counts.
+    // KEPT_PRESS_IN_CLOSING_PASS
     if (Elapsed > CheckedSubtract16(1000, Agility)) break;
     if (pressed) break;
   }
@@ -60,6 +63,7 @@ void RunWindow(uint8_t& choice) {
 
 bool Exchange() {
   const Direction attack = DrawAttackDirection();
+  // Without a press the choice stays left. KEPT_NO_KEY_IS_LEFT
   uint8_t blockChoice = kLeft;
   uint8_t counterChoice = kLeft;
 
@@ -75,6 +79,7 @@ bool Exchange() {
   RunWindow(counterChoice);
   if (counterChoice == attack) return false;
 
+  // PlaySound reports its own failure; the punch was landed. KEPT_UNPLAYABLE_PUNCH_WINS
   PlaySound(sound_file::kPunch, kDirectionPan[counterChoice], true);
   return true;
 }

@@ -45,6 +45,7 @@ PROGRAM_STATE(gameRunning, bool);
 
 void StartGame() {
   MusicBuffer->SetVolume(kMusicStartVolume);
+  // Never rewound: it goes on from where the last game stopped it. KEPT_MUSIC_NEVER_REWOUND
   MusicBuffer->Play(platform::kPlayLooping);
   MusicBuffer->SetVolume(kMusicVolume);
   Agility = 0;
@@ -81,7 +82,7 @@ void NewGame() {
 void PlayRounds() {
   int32_t round = 0;
   int16_t attackBound = 0;
-  // Starting at 0 means the first round never plays taunt 0.
+  // Starting at 0 means the first round never plays taunt 0. KEPT_FIRST_ROUND_NO_TAUNT_ZERO
   uint8_t tauntIndex = 0;
   bool roundWon = true;
 
@@ -98,7 +99,7 @@ void PlayRounds() {
 
     for (uint8_t exchange = 0; exchange <= attackBound; ++exchange) {
       if (Exchange()) {
-        Score = CheckedAdd32(Score, kExchangePoints);
+        Score = CheckedAdd32(Score, kExchangePoints);  // KEPT_SCORE_OVERFLOW_FATAL
         SetTextBoxText(TextBox::txtScore, std::to_string(Score));
       } else {
         Say(sound_file::kBrokenTooth);
@@ -134,6 +135,7 @@ void PlayAgainPrompt() {
   Say(sound_file::kPlayAgain);
   // No latches here: a key counts whenever it is held at a pass, and N and
   // Escape are tested before Y, so holding both ends the program.
+  // KEPT_NO_BEFORE_YES
   for (;;) {
     PollKeyboard();
     platform::DoEvents();

@@ -13,6 +13,8 @@ PROGRAM_STATE(KeyboardDevice, std::shared_ptr<platform::InputDevice>);
 namespace {
 
 constexpr const char* kSystemKeyboard = "GUID_SysKeyboard";
+// Keys count in the background until the keyboard is first lost.
+// KEPT_BACKGROUND_UNTIL_LOST
 constexpr int32_t kStartupLevel = platform::kCooperativeNonExclusive | platform::kCooperativeBackground;  // 10
 constexpr int32_t kReopenLevel = platform::kCooperativeNonExclusive | platform::kCooperativeForeground;   // 6
 
@@ -48,6 +50,7 @@ void PollKeyboard() {
     KeyboardDevice->GetDeviceStateKeyboard(read);
   } catch (const platform::RuntimeError& failure) {
     // A failed read frees no latch, even of keys since released.
+    // KEPT_FAILED_READ_FREES_NO_LATCH
     if (failure.Number() == platform::kDierrNotAcquired || failure.Number() == platform::kDierrInputLost) {
       InitKeyboard();
     }
@@ -55,6 +58,8 @@ void PollKeyboard() {
   }
   KeyState = read;
   for (size_t k = 0; k < KeyLatch.size(); ++k) {
+    // Only a poll that sees the key up frees it: a release and a new press
+    // between two polls stay one press. KEPT_ONE_PRESS_BETWEEN_POLLS
     if (KeyLatch[k] == -1 && !KeyDown(static_cast<uint8_t>(k))) KeyLatch[k] = 0;
   }
 }

@@ -42,7 +42,7 @@ void OpenDevices() {
   }
   if (!soundDeviceOpen) {
     platform::ShowMessageBox(SoundDriverMessage(), kProductTitle);
-    platform::EndProgram(0);
+    platform::EndProgram(0);  // KEPT_NO_DEVICE_ENDS_QUIETLY
   }
 
   SoundDevice->SetCooperativeLevel(MainWindowHandle(), platform::kCooperativePriority);

@@ -48,6 +48,9 @@ void SpeakNumber(int32_t value) {
   }
   if (L > 7 && v(8) > 1) PlayTens(s, 8);
   if (L > 7 && v(8) == 1) PlayTeen(s, 7);
+  // Million is said for any number of seven digits or more, even when its
+  // three digits are 0; nothing left of the ninth is said.
+  // KEPT_NINE_DIGITS_AND_MILLION
   if (L > 6) {
     if ((L < 8 || v(8) != 1) && v(7) > 0) PlayDigit(s, 7);
     Play(sound_file::kMillion);
@@ -62,7 +65,7 @@ void SpeakNumber(int32_t value) {
   if (L > 4 && v(5) == 1) PlayTeen(s, 4);
   if (L > 3 && (L < 5 || v(5) == 0) && v(4) > 0) PlayDigit(s, 4);
   if ((L > 5 && v(6) != 0) || (L > 4 && v(5) != 0) || (L > 3 && v(4) != 0)) Play(sound_file::kThousand);
-  // Units.
+  // Units, with no joining words. KEPT_NO_JOINING_WORDS
   if (L > 2 && v(3) > 0) {
     PlayDigit(s, 3);
     Play(sound_file::kHundred);

@@ -61,6 +61,7 @@ std::string TrappedFailureMessage(const std::string& procedure, const platform::
 
 void LoadSounds() {
   platform::ChangeDirectory(platform::ProgramFolder());
+  // Not trapped: a missing resident sound is fatal. KEPT_MISSING_RESIDENT_SOUND_FATAL
   CreateSoundBuffer(MusicBuffer, sound_file::kMusic);
   CreateSoundBuffer(BlockBuffer, sound_file::kBlock);
   CreateSoundBuffer(SwingBuffer, sound_file::kSwing);
@@ -83,11 +84,13 @@ void PlaySound(const std::string& file, int32_t pan, bool wait) {
     OneShotBuffer->SetPan(pan);
     OneShotBuffer->Play(platform::kPlayOnce);
     if (wait) {
+      // KEPT_UNSEEN_WHILE_SOUND_PLAYS
       // The keyboard is not polled here: a key pressed and released while a
       // recording plays is never seen.
       while (OneShotBuffer->GetStatus() == platform::kStatusPlaying) platform::DoEvents();
     }
   } catch (const platform::RuntimeError& failure) {
+    // Reported at every call; the game goes on. KEPT_UNPLAYABLE_SOUND_REPORTED
     ReportTrappedFailure("PlaySound", failure);
   } catch (const std::bad_alloc&) {
     // A file too large for memory is a failure to play it, like any other.
@@ -97,6 +100,7 @@ void PlaySound(const std::string& file, int32_t pan, bool wait) {
 
 void Announcement(const std::string& file) {
   try {
+    // KEPT_INTRO_WAITS_FOR_RELEASE
     // Hold back while a skip key is still down, so that the key which ended
     // the previous sound does not cut this one short at once.
     while (AnySkipKeyDown()) {
