@@ -1,20 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, those that are
-# missing only. Uses sudo when not run as root.
+# Installs the Debian packages that are missing, for what is asked:
+#
+#   scripts/install-deps.sh play       building and running the game
+#   scripts/install-deps.sh test       the tests of the Linux build (and play)
+#   scripts/install-deps.sh windows    cross-compiling and testing the Windows build
+#
+# Several may be named. Uses sudo when not run as root. Packages come with
+# their recommendations, as the builds were made and tested with them.
 set -euo pipefail
 
-packages=(
-  # build
-  build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev
-  fonts-liberation
-  # tests
-  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils xfonts-base imagemagick sox python3
-)
+play=(build-essential cmake ninja-build pkg-config
+      libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation)
+test=("${play[@]}" googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+      xvfb xauth xdotool x11-utils xfonts-base imagemagick sox python3)
+windows=(g++-mingw-w64-x86-64 wine wine64 cmake ninja-build googletest python3
+         xvfb xauth xdotool x11-utils imagemagick)
+
+packages=()
+for need in "$@"; do
+  case "$need" in
+    play) packages+=("${play[@]}") ;;
+    test) packages+=("${test[@]}") ;;
+    windows) packages+=("${windows[@]}") ;;
+    *) echo "usage: $0 play|test|windows ..." >&2; exit 2 ;;
+  esac
+done
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows ..." >&2; exit 2; }
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
@@ -23,5 +37,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-# With their recommendations, as the build was made and tested with them.
 $sudo apt-get install -y -qq "${missing[@]}"

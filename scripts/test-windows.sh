@@ -15,22 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-windows}
 
-packages=(
-  g++-mingw-w64-x86-64 wine wine64
-  cmake ninja-build googletest python3
-  xvfb xauth xdotool x11-utils imagemagick
-)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh windows
 
 echo "== Cross-compiling the Windows program"
 scripts/build-windows.sh "$build"

@@ -6,7 +6,7 @@
 # real program included) on a warnings-as-errors build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test windows
 jobs=$(nproc)
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
