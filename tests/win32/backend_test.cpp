@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <string>
@@ -36,9 +37,7 @@ std::wstring Read(int(WINAPI* get)(HWND, LPWSTR, int), HWND window) {
 // Lets the window process its messages, as the game's loops do, until the
 // condition holds; false if it never does.
 bool Eventually(const std::function<bool()>& condition) {
-  for (ULONGLONG giveUp = GetTickCount64() + 20000; !condition() && GetTickCount64() < giveUp; Sleep(1)) {
-    platform::DoEvents();
-  }
+  for (auto end = GetTickCount64() + 20000; !condition() && GetTickCount64() < end; Sleep(1)) platform::DoEvents();
   return condition();
 }
 
@@ -49,7 +48,7 @@ using SeenBox = std::tuple<std::wstring, std::vector<int>, bool>;
 std::future<SeenBox> AnswerBox(const wchar_t* caption) {
   return std::async(std::launch::async, [caption] {
     HWND box = nullptr;
-    for (int tries = 0; !IsWindowVisible(box) && tries < 2000; ++tries, Sleep(10)) box = FindWindowW(L"#32770", caption);
+    for (int wait = 0; !IsWindowVisible(box) && wait < 2000; ++wait, Sleep(10)) box = FindWindowW(L"#32770", caption);
     SeenBox seen{Read(GetWindowTextW, GetDlgItem(box, 0xFFFF)), {}, false};
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       if (Read(GetClassNameW, child) == L"Button") std::get<1>(seen).push_back(GetDlgCtrlID(child));
@@ -83,9 +82,8 @@ TEST(Win32Resources, WindowShowsTheProgramFilesIconWhichIsTheArt) {
   BITMAPINFO topDown{{sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
   std::vector<uint32_t> pixels(32 * 32);
   ASSERT_EQ(GetDIBits(GetDC(nullptr), icon.hbmColor, 0, 32, pixels.data(), &topDown, DIB_RGB_COLORS), 32);
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    ASSERT_EQ(pixels[i] & 0xFFFFFFu, AppIcon().palette[AppIcon().pixels[i]]) << "pixel " << i;
-  }
+  EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), AppIcon().pixels.begin(),
+                         [](uint32_t shown, uint8_t index) { return (shown & 0xFFFFFF) == AppIcon().palette[index]; }));
 }
 
 // Titled, with a fixed border, the client area and every control where the
@@ -134,14 +132,17 @@ TEST(Win32Services, ProgramFolderTicksAndRandomNumbers) {
 }
 
 // Opened as at start-up, the keyboard fails to read until it is acquired,
-// then reads every key the game knows by its DirectInput code: the scan code,
-// plus 0x80 for an extended key.
+// then reads, even while another window is in the foreground, every key the
+// game knows by its DirectInput code: the scan code, plus 0x80 for an
+// extended key.
 TEST(Win32Keyboard, ReadsEveryKeyOfTheGameByItsDirectInputCode) {
   auto keyboard = platform::CreateDirectX()->DirectInputCreate()->CreateDevice("GUID_SysKeyboard");
   keyboard->SetCommonDataFormat(platform::kDataFormatKeyboard);
   keyboard->SetCooperativeLevel(reinterpret_cast<platform::WindowHandle>(Form()), 10);
   platform::KeyboardState state{};
   EXPECT_EQ(test::NumberOf([&] { keyboard->GetDeviceStateKeyboard(state); }), platform::kDierrNotAcquired);
+  HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(SetForegroundWindow(other) && GetForegroundWindow() == other);
   keyboard->Acquire();
   for (uint8_t code : {DIK_ESCAPE, DIK_Y, DIK_RETURN, DIK_LCONTROL, DIK_LSHIFT, DIK_N, DIK_RSHIFT, DIK_SPACE, DIK_UP,
                        DIK_LEFT, DIK_RIGHT, DIK_DOWN}) {

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/platform/platform.h"
@@ -25,7 +26,7 @@ namespace {
 
 [[noreturn]] void Raise(HRESULT result, const std::string& operation) {
   char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result) & 0xFFFFFFFFu);
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
   throw platform::RuntimeError(static_cast<int32_t>(result), operation + " failed (" + code + ")");
 }
 
@@ -40,8 +41,6 @@ std::shared_ptr<Interface> Own(Interface* object) {
   return std::shared_ptr<Interface>(object, [](Interface* held) { held->Release(); });
 }
 
-// Each object holds its creator too: a buffer or a keyboard is only valid
-// while the device or the DirectInput object that made it lives.
 class Listener final : public platform::Listener3D {
  public:
   explicit Listener(std::shared_ptr<IUnknown> listener) : listener_(std::move(listener)) {}
@@ -50,6 +49,8 @@ class Listener final : public platform::Listener3D {
   std::shared_ptr<IUnknown> listener_;
 };
 
+// Each object holds its creator too: a buffer or a keyboard is only valid
+// while the device or the DirectInput object that made it lives.
 class Primary final : public platform::PrimaryBuffer {
  public:
   Primary(std::shared_ptr<IDirectSound8> device, std::shared_ptr<IDirectSoundBuffer> buffer)
@@ -108,7 +109,7 @@ class Device final : public platform::SoundDevice {
 
   std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(
       const std::string& file, const platform::BufferDescription& description) override {
-    const platform::WaveAudio audio = platform::ReadWaveFile(file);
+    platform::WaveAudio audio = platform::ReadWaveFile(file);
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = audio.channels;
@@ -119,7 +120,7 @@ class Device final : public platform::SoundDevice {
     // DirectSound refuses buffers under DSBSIZE_MIN bytes (4: a whole number
     // of frames in every format), and an empty file is a sound all the same:
     // it is padded with silence, which ends as soon as it starts.
-    std::vector<uint8_t> bytes = audio.data;
+    std::vector<uint8_t>& bytes = audio.data;
     if (bytes.size() < DSBSIZE_MIN) bytes.resize(DSBSIZE_MIN, audio.bitsPerSample == 8 ? 0x80 : 0x00);
 
     DSBUFFERDESC desc{};
