@@ -89,6 +89,7 @@
 #define setenv the_game_reads_no_environment
 #define putenv the_game_reads_no_environment
 #define system the_game_starts_no_program
+#undef popen  // mingw-w64's <stdio.h> makes it a macro for _popen
 #define popen the_game_starts_no_program
 
 // Ending: from any depth, through the platform.
