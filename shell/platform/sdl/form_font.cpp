@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <cmath>
+#include <vector>
 
 namespace sdl {
 namespace {
@@ -39,14 +40,16 @@ Match BestMatch(const std::string& family) {
   return result;
 }
 
-}  // namespace
-
+// The faces tried, in order, for a requested face: the face itself, then
+// faces drawn to the same metrics; the caller falls back on sans-serif.
 std::vector<std::string> FontCandidates(const std::string& face) {
   // The layout's face is a bitmap font with no scalable file on a Linux
   // desktop. Its outline successor and the common sans faces of the same
   // metrics come next, so that the labels keep the widths the layout expects.
   return {face, "Microsoft Sans Serif", "Arial", "Liberation Sans", "Arimo"};
 }
+
+}  // namespace
 
 std::string FindFontFile(const std::string& face) {
   if (FcInit() == FcFalse) return {};

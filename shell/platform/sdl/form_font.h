@@ -2,13 +2,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace sdl {
-
-// The faces tried, in order, for a requested face: the face itself, then
-// faces drawn to the same metrics, then the generic sans-serif.
-std::vector<std::string> FontCandidates(const std::string& face);
 
 // The path of the first candidate fontconfig has a file for under exactly
 // that family name, or else of whatever it matches for sans-serif. Empty when

@@ -4,21 +4,14 @@
 // our own window does not have the focus.
 #pragma once
 
-#include <cstdint>
-
 #include "shell/platform/platform.h"
 
 namespace sdl {
 
-class GlobalKeyboard {
- public:
-  virtual ~GlobalKeyboard() = default;
-  // Sets bit 7 of the byte of every key that is down; other bytes are 0.
-  virtual void Read(platform::KeyboardState& state) = 0;
-};
-
-// Null when SDL does not run on X11 or the server has no XKB key names.
-GlobalKeyboard* TheGlobalKeyboard();
+// Sets bit 7 of the byte of every key that is down, other bytes 0. False,
+// leaving `state` alone, when SDL does not run on X11 or the server has no
+// XKB key names.
+bool ReadGlobalKeyboard(platform::KeyboardState& state);
 void CloseGlobalKeyboard();
 
 }  // namespace sdl

@@ -19,7 +19,7 @@ std::string_view KeyName(const char (&name)[XkbKeyNameLength]) {
   return {name, strnlen(name, XkbKeyNameLength)};
 }
 
-class X11Keyboard final : public GlobalKeyboard {
+class X11Keyboard {
  public:
   // A connection of our own, so that our round trips never take events out
   // of the queue SDL reads from its connection.
@@ -31,9 +31,11 @@ class X11Keyboard final : public GlobalKeyboard {
     return keyboard;
   }
 
-  ~X11Keyboard() override { XCloseDisplay(display_); }
+  ~X11Keyboard() { XCloseDisplay(display_); }
+  X11Keyboard(const X11Keyboard&) = delete;
+  X11Keyboard& operator=(const X11Keyboard&) = delete;
 
-  void Read(platform::KeyboardState& state) override {
+  void Read(platform::KeyboardState& state) {
     // Each query is a round trip to the server, about 50 µs; a busy loop
     // asking at every pass would keep the server as busy as itself.
     const uint64_t now = MonotonicMicroseconds();
@@ -65,8 +67,10 @@ class X11Keyboard final : public GlobalKeyboard {
     if (XkbGetNames(display_, XkbKeyNamesMask | XkbKeyAliasesMask, description) == Success &&
         description->names != nullptr && description->names->keys != nullptr) {
       const XkbNamesPtr names = description->names;
-      for (int keycode = description->min_key_code; keycode <= description->max_key_code; ++keycode) {
-        if (keycode < 0 || keycode >= static_cast<int>(dikByKeycode_.size())) continue;
+      // Key codes are bytes, so every one has its place in dikByKeycode_.
+      const int first = description->min_key_code;
+      const int last = description->max_key_code;
+      for (int keycode = first; keycode <= last; ++keycode) {
         const uint8_t dik = DikFromXkbName(KeyName(names->keys[keycode].name));
         dikByKeycode_[static_cast<size_t>(keycode)] = dik;
         found = found || dik != 0;
@@ -76,8 +80,7 @@ class X11Keyboard final : public GlobalKeyboard {
         const XkbKeyAliasRec& alias = names->key_aliases[i];
         const uint8_t dik = DikFromXkbName(KeyName(alias.alias));
         if (dik == 0) continue;
-        for (int keycode = description->min_key_code; keycode <= description->max_key_code; ++keycode) {
-          if (keycode < 0 || keycode >= static_cast<int>(dikByKeycode_.size())) continue;
+        for (int keycode = first; keycode <= last; ++keycode) {
           if (dikByKeycode_[static_cast<size_t>(keycode)] == 0 &&
               KeyName(names->keys[keycode].name) == KeyName(alias.real)) {
             dikByKeycode_[static_cast<size_t>(keycode)] = dik;
@@ -97,28 +100,25 @@ class X11Keyboard final : public GlobalKeyboard {
   platform::KeyboardState last_{};
 };
 
-struct Holder {
-  bool tried = false;
-  std::unique_ptr<X11Keyboard> keyboard;
-};
-
-Holder& TheHolder() {
-  static Holder holder;
-  return holder;
-}
+bool g_tried = false;
+std::unique_ptr<X11Keyboard> g_keyboard;
 
 }  // namespace
 
-GlobalKeyboard* TheGlobalKeyboard() {
-  Holder& holder = TheHolder();
-  if (!holder.tried) {
-    holder.tried = true;
+bool ReadGlobalKeyboard(platform::KeyboardState& state) {
+  if (!g_tried) {
+    g_tried = true;
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && std::strcmp(driver, "x11") == 0) holder.keyboard = X11Keyboard::Open();
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0) g_keyboard = X11Keyboard::Open();
   }
-  return holder.keyboard.get();
+  if (!g_keyboard) return false;
+  g_keyboard->Read(state);
+  return true;
 }
 
-void CloseGlobalKeyboard() { TheHolder() = Holder{}; }
+void CloseGlobalKeyboard() {
+  g_keyboard.reset();
+  g_tried = false;
+}
 
 }  // namespace sdl

@@ -11,22 +11,16 @@
 
 namespace sdl {
 
-struct ScancodeKey {
+struct Key {
   SDL_Scancode scancode;
   uint8_t dik;
+  std::string_view xkbNames;  // XKB's key names, such as "AC01", space separated
 };
 
-struct XkbNameKey {
-  std::string_view name;  // XKB's four-character key name, such as "AC01"
-  uint8_t dik;
-};
+// Every key we translate, one row a key, in DirectInput order.
+std::span<const Key> Keys();
 
-// Every key we translate, in DirectInput order.
-std::span<const ScancodeKey> ScancodeKeys();
-std::span<const XkbNameKey> XkbNameKeys();
-
-// 0 for a key DirectInput has no code for.
-uint8_t DikFromScancode(SDL_Scancode scancode);
+// 0 for a key name DirectInput has no code for.
 uint8_t DikFromXkbName(std::string_view name);
 
 }  // namespace sdl

@@ -29,18 +29,15 @@ class Listener final : public platform::Listener3D {};
 class Primary final : public platform::PrimaryBuffer {
  public:
   std::shared_ptr<platform::Listener3D> GetDirectSound3DListener() override {
-    if (!listener_) listener_ = std::make_shared<Listener>();
-    return listener_;
+    return std::make_shared<Listener>();
   }
-
- private:
-  std::shared_ptr<Listener> listener_;
 };
 
+// The game makes every buffer with volume and pan control.
 class Buffer final : public platform::SoundBuffer {
  public:
-  Buffer(std::shared_ptr<Mixer> mixer, std::unique_ptr<Voice> voice, int32_t flags)
-      : mixer_(std::move(mixer)), voice_(std::move(voice)), flags_(flags) {
+  Buffer(std::shared_ptr<Mixer> mixer, std::unique_ptr<Voice> voice)
+      : mixer_(std::move(mixer)), voice_(std::move(voice)) {
     mixer_->Add(voice_.get());
   }
   // Releasing a playing buffer silences it at once.
@@ -48,62 +45,34 @@ class Buffer final : public platform::SoundBuffer {
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
 
-  void SetVolume(int32_t volume) override {
-    Require(platform::kBufferCtrlVolume, "volume");
-    voice_->SetVolume(volume);
-  }
-  void SetPan(int32_t pan) override {
-    Require(platform::kBufferCtrlPan, "pan");
-    voice_->SetPan(pan);
-  }
+  void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
+  void SetPan(int32_t pan) override { voice_->SetPan(pan); }
   void Play(int32_t flags) override { voice_->Play(flags); }
   int32_t GetStatus() override { return voice_->Status(); }
   void Stop() override { voice_->Stop(); }
 
  private:
-  // A buffer has only the controls it was made with.
-  void Require(int32_t capability, const char* control) const {
-    if ((flags_ & capability) == 0) {
-      throw platform::RuntimeError(platform::kDsErrControlUnavailable,
-                                   std::string("The buffer was made without ") + control + " control");
-    }
-  }
-
   std::shared_ptr<Mixer> mixer_;
   std::unique_ptr<Voice> voice_;
-  int32_t flags_;
 };
 
 class Device final : public platform::SoundDevice {
  public:
-  void SetCooperativeLevel(platform::WindowHandle, int32_t level) override {
-    // DSSCL_NORMAL .. DSSCL_WRITEPRIMARY; the level changes nothing here,
-    // since SDL shares the device with other programs in any case.
-    if (level < 1 || level > 4) {
-      throw platform::RuntimeError(platform::kErrInvalidArgument,
-                                   "The cooperative level " + std::to_string(level) + " is not one of 1 to 4");
-    }
-  }
+  // SDL shares the device with other programs at any level.
+  void SetCooperativeLevel(platform::WindowHandle, int32_t) override {}
 
-  std::shared_ptr<platform::PrimaryBuffer> CreatePrimaryBuffer(
-      const platform::BufferDescription& description) override {
-    if ((description.flags & platform::kBufferPrimary) == 0) {
-      throw platform::RuntimeError(platform::kErrInvalidArgument, "The primary buffer needs the primary flag");
-    }
+  std::shared_ptr<platform::PrimaryBuffer> CreatePrimaryBuffer(const platform::BufferDescription&) override {
     return std::make_shared<Primary>();
   }
 
-  std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(
-      const std::string& file, const platform::BufferDescription& description) override {
-    if ((description.flags & platform::kBufferPrimary) != 0) {
-      throw platform::RuntimeError(platform::kErrInvalidArgument,
-                                   "A buffer made from a file cannot be the primary buffer: " + file);
-    }
+  // The buffer plays the file as it is, whatever format the description gives.
+  std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
+                                                                   const platform::BufferDescription&) override {
     const platform::WaveAudio audio = platform::ReadWaveFile(file);
     std::vector<int16_t> samples =
         ResampleToMixerRate(platform::ToSigned16(audio), audio.channels, audio.sampleRate);
     auto voice = std::make_unique<Voice>(std::move(samples), audio.channels);
-    return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice), description.flags);
+    return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice));
   }
 
  private:

@@ -48,13 +48,6 @@ AudioOutput::~AudioOutput() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void AudioOutput::SetObserver(Observer observer, void* context) {
-  SDL_LockAudioDevice(device_);
-  observer_ = observer;
-  observerContext_ = context;
-  SDL_UnlockAudioDevice(device_);
-}
-
 void SDLCALL AudioOutput::Callback(void* self, Uint8* stream, int bytes) {
   auto* output = static_cast<AudioOutput*>(self);
   const size_t frames = static_cast<size_t>(bytes) / (sizeof(int16_t) * kMixerChannels);
@@ -62,7 +55,6 @@ void SDLCALL AudioOutput::Callback(void* self, Uint8* stream, int bytes) {
   auto* out = reinterpret_cast<int16_t*>(stream);
   output->mixer_->SetFocused(g_focused.load(std::memory_order_relaxed));
   output->mixer_->Render(out, frames);
-  if (output->observer_ != nullptr) output->observer_(output->observerContext_, out, frames);
 }
 
 }  // namespace sdl

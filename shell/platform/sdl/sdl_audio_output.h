@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -27,18 +26,11 @@ class AudioOutput {
   // Buffers hold the mixer too, so that they may outlive the device.
   const std::shared_ptr<Mixer>& SharedMixer() const { return mixer_; }
 
-  // Called in the audio callback after every Render with the frames that go
-  // to the device; for measuring. Not called once set to nullptr.
-  using Observer = void (*)(void* context, const int16_t* frames, size_t count);
-  void SetObserver(Observer observer, void* context);
-
  private:
   static void SDLCALL Callback(void* self, Uint8* stream, int bytes);
 
   std::shared_ptr<Mixer> mixer_;
   SDL_AudioDeviceID device_ = 0;
-  Observer observer_ = nullptr;  // read in the callback, set under the device's lock
-  void* observerContext_ = nullptr;
 };
 
 }  // namespace sdl

@@ -8,8 +8,7 @@
 
 namespace sdl {
 
-std::vector<int16_t> ResampleToMixerRate(const std::vector<int16_t>& samples, int channels, uint32_t rate) {
-  if (rate == 0) throw platform::RuntimeError(platform::kDsErrBadFormat, "A sound at 0 frames a second");
+std::vector<int16_t> ResampleToMixerRate(std::vector<int16_t> samples, int channels, uint32_t rate) {
   if (rate == kMixerRate) return samples;
   const size_t width = channels == 2 ? 2 : 1;
   const uint64_t inFrames = samples.size() / width;

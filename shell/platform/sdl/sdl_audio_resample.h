@@ -12,8 +12,8 @@ namespace sdl {
 // at kMixerRate already and come back unchanged. Other rates are interpolated
 // linearly: a player's own recording is speech or a noise, for which the
 // aliasing of a linear resampler is inaudible next to a click-free and exact
-// length. Raises kDsErrBadFormat for a rate of 0 and kErrOutOfMemory when the
-// result would be unreasonably long.
-std::vector<int16_t> ResampleToMixerRate(const std::vector<int16_t>& samples, int channels, uint32_t rate);
+// length. `rate` is one the wave reader accepts. Raises kErrOutOfMemory when
+// the result would be unreasonably long.
+std::vector<int16_t> ResampleToMixerRate(std::vector<int16_t> samples, int channels, uint32_t rate);
 
 }  // namespace sdl

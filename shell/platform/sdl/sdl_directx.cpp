@@ -11,10 +11,8 @@ namespace {
 
 class SdlDirectX final : public platform::DirectX {
  public:
-  std::shared_ptr<platform::SoundDevice> DirectSoundCreate(const std::string& deviceGuid) override {
-    if (!deviceGuid.empty()) {
-      throw platform::RuntimeError(platform::kDsErrNoDriver, "No sound device " + deviceGuid);
-    }
+  // The game opens the default device ("").
+  std::shared_ptr<platform::SoundDevice> DirectSoundCreate(const std::string&) override {
     return sdl::OpenSoundDevice();
   }
 

@@ -32,13 +32,15 @@ int16_t Saturate(float sample) {
   return static_cast<int16_t>(std::lrint(clamped));
 }
 
-}  // namespace
-
+// The linear gain of an attenuation in hundredths of a decibel, 10^(dB/20);
+// -10000 and below is silence, exactly 0.
 float GainOf(int32_t hundredthsOfDecibel) {
   if (hundredthsOfDecibel <= platform::kVolumeSilent) return 0.0f;
   if (hundredthsOfDecibel >= 0) return 1.0f;
   return static_cast<float>(std::pow(10.0, hundredthsOfDecibel / 2000.0));
 }
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Voice
@@ -50,19 +52,11 @@ Voice::Voice(std::vector<int16_t> samples, int channels)
       gains_(PackGains(1.0f, 1.0f)) {}
 
 void Voice::SetVolume(int32_t volume) {
-  if (volume < platform::kVolumeSilent || volume > 0) {
-    throw platform::RuntimeError(platform::kErrInvalidArgument,
-                                 "The volume " + std::to_string(volume) + " is outside -10000 to 0");
-  }
   volume_ = volume;
   PublishGains();
 }
 
 void Voice::SetPan(int32_t pan) {
-  if (pan < platform::kPanLeft || pan > platform::kPanRight) {
-    throw platform::RuntimeError(platform::kErrInvalidArgument,
-                                 "The pan " + std::to_string(pan) + " is outside -10000 to 10000");
-  }
   pan_ = pan;
   PublishGains();
 }
@@ -80,23 +74,21 @@ void Voice::PublishGains() {
 void Voice::Play(int32_t flags) {
   // A buffer without samples has nothing to play and would loop on nothing.
   if (frames_ == 0) return;
-  const uint32_t mode = (flags & platform::kPlayLooping) != 0
-                            ? static_cast<uint32_t>(platform::kStatusPlaying | platform::kStatusLooping)
-                            : static_cast<uint32_t>(platform::kStatusPlaying);
-  uint64_t word = state_.load(std::memory_order_acquire);
-  while (!state_.compare_exchange_weak(word, Word(mode, PositionOf(word)), std::memory_order_acq_rel)) {
-  }
+  SetMode((flags & platform::kPlayLooping) != 0 ? platform::kStatusPlaying | platform::kStatusLooping
+                                                 : platform::kStatusPlaying);
 }
 
-void Voice::Stop() {
+void Voice::Stop() { SetMode(0); }
+
+// The status changes; the position is the audio callback's.
+void Voice::SetMode(int32_t mode) {
   uint64_t word = state_.load(std::memory_order_acquire);
-  while (!state_.compare_exchange_weak(word, Word(0, PositionOf(word)), std::memory_order_acq_rel)) {
+  while (!state_.compare_exchange_weak(word, Word(static_cast<uint32_t>(mode), PositionOf(word)),
+                                       std::memory_order_acq_rel)) {
   }
 }
 
 int32_t Voice::Status() const { return static_cast<int32_t>(ModeOf(state_.load(std::memory_order_acquire))); }
-
-uint32_t Voice::Position() const { return PositionOf(state_.load(std::memory_order_acquire)); }
 
 // ---------------------------------------------------------------------------
 // Mixer
@@ -174,60 +166,31 @@ void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
     v.rampStepRight_ = (targetRight - v.appliedRight_) / static_cast<float>(kRampFrames);
   }
 
-  float* dst = mix_.data();
+  const size_t width = static_cast<size_t>(v.channels_);
+  float* out = mix_.data();
+  float left = v.appliedLeft_;
+  float right = v.appliedRight_;
   uint32_t position = PositionOf(word);
-  size_t done = 0;
   bool ended = false;
-  while (done < frames) {
-    if (position >= v.frames_) {
+  for (size_t f = 0; f < frames; ++f) {
+    if (v.rampFrames_ > 0) {
+      const bool last = --v.rampFrames_ == 0;
+      left = last ? v.rampTargetLeft_ : left + v.rampStepLeft_;
+      right = last ? v.rampTargetRight_ : right + v.rampStepRight_;
+    }
+    const int16_t* frame = v.samples_.data() + static_cast<size_t>(position) * width;
+    out[2 * f] += static_cast<float>(frame[0]) * left;
+    out[2 * f + 1] += static_cast<float>(frame[width - 1]) * right;
+    if (++position == v.frames_) {
       if (!looping) {
-        ended = true;
+        ended = true;  // played to its end: stopped, and back at the start
         break;
       }
       position = 0;  // the sample after the last is the first
     }
-    const size_t count = std::min(frames - done, static_cast<size_t>(v.frames_ - position));
-    const int16_t* src = v.samples_.data() + static_cast<size_t>(position) * static_cast<size_t>(v.channels_);
-    float* out = dst + done * kMixerChannels;
-    size_t f = 0;
-    // The ramp, frame by frame, then the steady gains.
-    for (; f < count && v.rampFrames_ > 0; ++f) {
-      if (--v.rampFrames_ == 0) {
-        v.appliedLeft_ = v.rampTargetLeft_;
-        v.appliedRight_ = v.rampTargetRight_;
-      } else {
-        v.appliedLeft_ += v.rampStepLeft_;
-        v.appliedRight_ += v.rampStepRight_;
-      }
-      const float left = src[f * static_cast<size_t>(v.channels_)];
-      const float right = src[f * static_cast<size_t>(v.channels_) + static_cast<size_t>(v.channels_ - 1)];
-      out[2 * f] += left * v.appliedLeft_;
-      out[2 * f + 1] += right * v.appliedRight_;
-    }
-    const float gainLeft = v.appliedLeft_;
-    const float gainRight = v.appliedRight_;
-    if (v.channels_ == 1) {
-      for (; f < count; ++f) {
-        const float s = src[f];
-        out[2 * f] += s * gainLeft;
-        out[2 * f + 1] += s * gainRight;
-      }
-    } else {
-      for (; f < count; ++f) {
-        out[2 * f] += static_cast<float>(src[2 * f]) * gainLeft;
-        out[2 * f + 1] += static_cast<float>(src[2 * f + 1]) * gainRight;
-      }
-    }
-    position += static_cast<uint32_t>(count);
-    done += count;
   }
-  if (position >= v.frames_) {
-    if (looping) {
-      position = 0;
-    } else {
-      ended = true;  // played to its end: stopped, and back at the start
-    }
-  }
+  v.appliedLeft_ = left;
+  v.appliedRight_ = right;
   if (ended) v.audible_ = false;
 
   // The game thread may have changed the status meanwhile (Stop, or Play

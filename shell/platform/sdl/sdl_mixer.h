@@ -24,10 +24,6 @@ namespace sdl {
 inline constexpr uint32_t kMixerRate = 22050;
 inline constexpr int kMixerChannels = 2;
 
-// The linear gain of an attenuation in hundredths of a decibel, 10^(dB/20);
-// -10000 and below is silence, exactly 0.
-float GainOf(int32_t hundredthsOfDecibel);
-
 // One sound buffer's sample memory and controls.
 class Voice {
  public:
@@ -36,10 +32,9 @@ class Voice {
   Voice(const Voice&) = delete;
   Voice& operator=(const Voice&) = delete;
 
-  // Out of range values raise kErrInvalidArgument and change nothing, as
-  // DirectSound answers DSERR_INVALIDPARAM.
-  void SetVolume(int32_t volume);  // -10000 .. 0
-  void SetPan(int32_t pan);        // -10000 .. 10000
+  // Hundredths of a decibel: 0 .. -10000, and -10000 (left) .. 10000 (right).
+  void SetVolume(int32_t volume);
+  void SetPan(int32_t pan);
 
   // kPlayOnce or kPlayLooping. A playing buffer is not restarted; its
   // looping mode becomes the one asked for.
@@ -48,13 +43,11 @@ class Voice {
   void Stop();
   // kStatusPlaying, with kStatusLooping while looping; 0 when stopped.
   int32_t Status() const;
-  uint32_t Position() const;
-  uint32_t FrameCount() const { return frames_; }
-  int Channels() const { return channels_; }
 
  private:
   friend class Mixer;
   void PublishGains();
+  void SetMode(int32_t mode);
 
   const std::vector<int16_t> samples_;
   const int channels_;
@@ -103,7 +96,6 @@ class Mixer {
 
   // While unfocused every voice is mixed at gain 0 but its position goes on.
   void SetFocused(bool focused) { focused_.store(focused, std::memory_order_relaxed); }
-  bool Focused() const { return focused_.load(std::memory_order_relaxed); }
 
   // Fills `frames` interleaved stereo frames.
   void Render(int16_t* out, size_t frames) noexcept;

@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <exception>
-#include <new>
 #include <string>
 
 #include "shell/platform/fatal_report.h"
@@ -20,18 +18,11 @@
 namespace platform {
 namespace {
 
-
 void Shutdown() {
   sdl::CloseGlobalKeyboard();
   sdl::CloseMainWindow();
   // Closes the audio device too, which makes the disk driver write out its file.
   SDL_Quit();
-}
-
-uint64_t ClockNanoseconds(clockid_t clock) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(now.tv_nsec);
 }
 
 }  // namespace
@@ -59,17 +50,10 @@ int RunProgram(const ProgramIdentity& identity, void (*entry)()) {
 void EndProgram(int exitStatus) { throw ProgramEnd{exitStatus}; }
 
 std::string ProgramFolder() {
-  std::string folder;
-  if (char* base = SDL_GetBasePath()) {
-    folder = base;
-    SDL_free(base);
-  } else {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) throw RuntimeError(kErrFail, "Cannot find the program's folder");
-    folder.assign(path, static_cast<size_t>(length));
-    folder.erase(folder.find_last_of('/') + 1);
-  }
+  char* base = SDL_GetBasePath();
+  if (base == nullptr) throw RuntimeError(kErrFail, std::string("No program folder: ") + SDL_GetError());
+  std::string folder = base;
+  SDL_free(base);
   // Without the separator at the end, as the game appends "/sounds/...".
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
@@ -83,9 +67,11 @@ void ChangeDirectory(const std::string& folder) {
 }
 
 // Like the system's tick count, from an arbitrary start, wrapping at 2^32.
-uint32_t GetTickCount() { return static_cast<uint32_t>(ClockNanoseconds(CLOCK_MONOTONIC) / 1'000'000u); }
+uint32_t GetTickCount() { return static_cast<uint32_t>(sdl::MonotonicMicroseconds() / 1000u); }
 
-void Randomize() { SeedRandomGenerator(ClockNanoseconds(CLOCK_REALTIME)); }
+void Randomize() {
+  SeedRandomGenerator(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+}
 
 float Rnd() { return NextUniform(); }
 

@@ -5,8 +5,7 @@
 
 #include <SDL_ttf.h>
 
-#include <time.h>
-
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -188,9 +187,8 @@ constexpr size_t kMessageLineLength = 70;
 SDL_Window* MainWindow() { return TheForm().window; }
 
 uint64_t MonotonicMicroseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1'000'000u + static_cast<uint64_t>(now.tv_nsec) / 1'000u;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 bool WindowHasFocus() { return TheForm().focused; }
 uint64_t FocusLossCount() { return TheForm().focusLosses; }
@@ -209,25 +207,15 @@ namespace platform {
 
 void ShowForm(const FormDescription& description) {
   sdl::Form& form = sdl::TheForm();
-  if (form.window != nullptr) {
-    SDL_ShowWindow(form.window);
-    return;
-  }
   if (TTF_WasInit() == 0 && TTF_Init() != 0) {
     throw RuntimeError(kErrFail, std::string("Cannot draw text: ") + TTF_GetError());
   }
   const std::string fontFile = sdl::FindFontFile(description.font.face);
   form.font = fontFile.empty() ? nullptr
                                : TTF_OpenFont(fontFile.c_str(), sdl::PixelsFromPoints(description.font.points));
+  // The game's font is regular: no weight, slant or lines to set.
   if (form.font == nullptr) {
     std::fprintf(stderr, "No font for \"%s\"; the window shows no text.\n", description.font.face.c_str());
-  } else {
-    int style = TTF_STYLE_NORMAL;
-    if (description.font.weight >= 600) style |= TTF_STYLE_BOLD;
-    if (description.font.italic) style |= TTF_STYLE_ITALIC;
-    if (description.font.underline) style |= TTF_STYLE_UNDERLINE;
-    if (description.font.strikeout) style |= TTF_STYLE_STRIKETHROUGH;
-    TTF_SetFontStyle(form.font, style);
   }
   for (const ControlDescription& control : description.controls) {
     form.controls.push_back({control.kind,
@@ -262,10 +250,7 @@ WindowHandle FormHandle() {
 
 void SetControlText(int controlIndex, const std::string& text) {
   sdl::Form& form = sdl::TheForm();
-  if (controlIndex < 0 || static_cast<size_t>(controlIndex) >= form.controls.size()) {
-    throw RuntimeError(kErrInvalidArgument, "No control " + std::to_string(controlIndex) + " on the form");
-  }
-  sdl::Control& control = form.controls[static_cast<size_t>(controlIndex)];
+  sdl::Control& control = form.controls.at(static_cast<size_t>(controlIndex));
   if (control.text == text) return;
   control.text = text;
   sdl::Draw(form);
@@ -275,7 +260,8 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   const SDL_MessageBoxButtonData ok{
       SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 1, "OK"};
   const std::string shown = sdl::WrapLines(text, sdl::kMessageLineLength);
-  const SDL_MessageBoxData box{0, sdl::MessageBoxParent(sdl::TheForm().window), caption.c_str(), shown.c_str(), 1, &ok, nullptr};
+  SDL_Window* parent = sdl::MessageBoxParent(sdl::TheForm().window);
+  const SDL_MessageBoxData box{0, parent, caption.c_str(), shown.c_str(), 1, &ok, nullptr};
   int pressed = 0;
   if (SDL_ShowMessageBox(&box, &pressed) != 0) {
     // With no way to show it, the message at least reaches the terminal.

@@ -18,7 +18,8 @@ bool WindowHasFocus();
 // Counts the times our window has lost the focus so far.
 uint64_t FocusLossCount();
 
-// A steady clock for spacing out requests to the display server.
+// The backend's one steady clock: the tick count, and the spacing of
+// requests to the display server.
 uint64_t MonotonicMicroseconds();
 
 // Frees the window and its font; RunProgram calls it before SDL_Quit.
