@@ -1,91 +1,72 @@
-// The key tables against DirectInput's published DIK_* values, reached both
-// from SDL's scancodes and from XKB key names.
+// The key table against DirectInput's published DIK_* codes (dinput.h),
+// written out here apart from the table, reached both from SDL's scancodes
+// and from the X server's key names.
+#include <SDL_keyboard.h>
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <set>
-#include <utility>
+#include <string>
 #include <string_view>
+#include <tuple>
 
 #include "shell/platform/sdl/key_table.h"
 
 namespace {
 
-struct Key {
-  SDL_Scancode scancode;
-  std::string_view xkbName;
-  uint8_t dik;
-};
-
-// A sample from dinput.h: every key whose scan code has the 0xE0 prefix (the
-// ones a table gets wrong by forgetting the 0x80), and neighbours of each row.
-constexpr Key kPublished[] = {
-    {SDL_SCANCODE_ESCAPE, "ESC", 0x01},      {SDL_SCANCODE_1, "AE01", 0x02},
-    {SDL_SCANCODE_0, "AE10", 0x0B},          {SDL_SCANCODE_BACKSPACE, "BKSP", 0x0E},
-    {SDL_SCANCODE_Q, "AD01", 0x10},          {SDL_SCANCODE_RETURN, "RTRN", 0x1C},
-    {SDL_SCANCODE_LCTRL, "LCTL", 0x1D},      {SDL_SCANCODE_A, "AC01", 0x1E},
-    {SDL_SCANCODE_GRAVE, "TLDE", 0x29},      {SDL_SCANCODE_BACKSLASH, "BKSL", 0x2B},
-    {SDL_SCANCODE_Z, "AB01", 0x2C},          {SDL_SCANCODE_RSHIFT, "RTSH", 0x36},
-    {SDL_SCANCODE_KP_MULTIPLY, "KPMU", 0x37}, {SDL_SCANCODE_LALT, "LALT", 0x38},
-    {SDL_SCANCODE_SPACE, "SPCE", 0x39},      {SDL_SCANCODE_F1, "FK01", 0x3B},
-    {SDL_SCANCODE_F10, "FK10", 0x44},        {SDL_SCANCODE_NUMLOCKCLEAR, "NMLK", 0x45},
-    {SDL_SCANCODE_KP_7, "KP7", 0x47},        {SDL_SCANCODE_KP_PLUS, "KPAD", 0x4E},
-    {SDL_SCANCODE_KP_0, "KP0", 0x52},        {SDL_SCANCODE_KP_PERIOD, "KPDL", 0x53},
-    {SDL_SCANCODE_F11, "FK11", 0x57},        {SDL_SCANCODE_F12, "FK12", 0x58},
-    {SDL_SCANCODE_KP_ENTER, "KPEN", 0x9C},   {SDL_SCANCODE_RCTRL, "RCTL", 0x9D},
-    {SDL_SCANCODE_KP_DIVIDE, "KPDV", 0xB5},  {SDL_SCANCODE_PRINTSCREEN, "PRSC", 0xB7},
-    {SDL_SCANCODE_RALT, "RALT", 0xB8},       {SDL_SCANCODE_PAUSE, "PAUS", 0xC5},
-    {SDL_SCANCODE_HOME, "HOME", 0xC7},       {SDL_SCANCODE_UP, "UP", 0xC8},
-    {SDL_SCANCODE_PAGEUP, "PGUP", 0xC9},     {SDL_SCANCODE_LEFT, "LEFT", 0xCB},
-    {SDL_SCANCODE_RIGHT, "RGHT", 0xCD},      {SDL_SCANCODE_END, "END", 0xCF},
-    {SDL_SCANCODE_DOWN, "DOWN", 0xD0},       {SDL_SCANCODE_PAGEDOWN, "PGDN", 0xD1},
-    {SDL_SCANCODE_INSERT, "INS", 0xD2},      {SDL_SCANCODE_DELETE, "DELE", 0xD3},
-    {SDL_SCANCODE_LGUI, "LWIN", 0xDB},       {SDL_SCANCODE_RGUI, "RWIN", 0xDC},
-    {SDL_SCANCODE_APPLICATION, "COMP", 0xDD},
-};
-
-TEST(KeyTable, PublishedCodesAliasesAndUnknownKeys) {
-  for (const Key& key : kPublished) {
-    EXPECT_EQ(sdl::DikFromScancode(key.scancode), key.dik) << key.xkbName;
-    EXPECT_EQ(sdl::DikFromXkbName(key.xkbName), key.dik) << key.xkbName;
-  }
-  // Other keycode sets' names for the same keys, and the ISO key beside left Shift.
-  const std::pair<std::string_view, uint8_t> aliases[] = {
-      {"MENU", 0xDD}, {"LMTA", 0xDB}, {"RMTA", 0xDC}, {"AC12", 0x2B}, {"ALGR", 0xB8}, {"LSGT", 0x56}};
-  for (const auto& [name, dik] : aliases) EXPECT_EQ(sdl::DikFromXkbName(name), dik) << name;
-  EXPECT_EQ(sdl::DikFromScancode(SDL_SCANCODE_NONUSBACKSLASH), 0x56);
-  EXPECT_EQ(sdl::DikFromScancode(SDL_SCANCODE_UNKNOWN), 0);
-  EXPECT_EQ(sdl::DikFromScancode(SDL_SCANCODE_APP1), 0);
-  EXPECT_EQ(sdl::DikFromScancode(static_cast<SDL_Scancode>(SDL_NUM_SCANCODES + 5)), 0);
-  for (std::string_view unknown : {"", "I248", "AC1"}) EXPECT_EQ(sdl::DikFromXkbName(unknown), 0) << unknown;
+int DikOf(int scancode) {
+  const auto key =
+      std::find_if(sdl::Keys().begin(), sdl::Keys().end(), [&](const sdl::Key& k) { return k.scancode == scancode; });
+  return key == sdl::Keys().end() ? 0 : key->dik;
 }
 
-TEST(KeyTable, EveryStandardKeyHasItsOwnCodeAndBothTablesKnowTheSameCodes) {
-  // SDL numbers the keys of a standard board (with the ISO ones) 4 to 101
-  // and the modifiers 224 to 231; the ISO hash key is the backslash's alias.
-  std::map<uint8_t, int> keysOfCode;
-  for (int s = SDL_SCANCODE_A; s <= SDL_SCANCODE_RGUI; s = s == SDL_SCANCODE_APPLICATION ? SDL_SCANCODE_LCTRL : s + 1) {
-    const uint8_t dik = sdl::DikFromScancode(static_cast<SDL_Scancode>(s));
-    EXPECT_NE(dik, 0) << "scancode " << s;
-    if (s != SDL_SCANCODE_NONUSHASH) ++keysOfCode[dik];
+TEST(KeyTable, KeysHaveTheirPublishedCodesByScancodeAndByName) {
+  // The game's keys and every key whose make code has the 0xE0 prefix (its
+  // code has 0x80 added): SDL's name of the key, its name on an XKB keyboard,
+  // its code.
+  const std::tuple<const char*, std::string_view, int> published[] = {
+      {"Escape", "ESC", 0x01},         {"Return", "RTRN", 0x1C},        {"Left Ctrl", "LCTL", 0x1D},
+      {"Left Shift", "LFSH", 0x2A},    {"\\", "BKSL", 0x2B},            {"Right Shift", "RTSH", 0x36},
+      {"Space", "SPCE", 0x39},         {"F11", "FK11", 0x57},           {"Keypad Enter", "KPEN", 0x9C},
+      {"Right Ctrl", "RCTL", 0x9D},    {"Keypad /", "KPDV", 0xB5},      {"PrintScreen", "PRSC", 0xB7},
+      {"Right Alt", "RALT", 0xB8},     {"Pause", "PAUS", 0xC5},         {"Home", "HOME", 0xC7},
+      {"Up", "UP", 0xC8},              {"PageUp", "PGUP", 0xC9},        {"Left", "LEFT", 0xCB},
+      {"Right", "RGHT", 0xCD},         {"End", "END", 0xCF},            {"Down", "DOWN", 0xD0},
+      {"PageDown", "PGDN", 0xD1},      {"Insert", "INS", 0xD2},         {"Delete", "DELE", 0xD3},
+      {"Left GUI", "LWIN", 0xDB},      {"Right GUI", "RWIN", 0xDC},     {"Application", "COMP", 0xDD}};
+  for (const auto& [scancode, name, dik] : published) {
+    EXPECT_EQ(DikOf(SDL_GetScancodeFromName(scancode)), dik) << scancode;
+    EXPECT_EQ(sdl::DikFromXkbName(name), dik) << name;
   }
-  EXPECT_EQ(keysOfCode.size(), 105u);
-  for (const auto& [dik, keys] : keysOfCode) EXPECT_EQ(keys, 1) << "keys sharing code " << int{dik};
+  // Runs of keys along the board whose codes count up: SDL names a key by
+  // its letter, XKB by its row and place.
+  const std::tuple<std::string_view, std::string, int> runs[] = {
+      {"1234567890", "AE", 0x02}, {"QWERTYUIOP", "AD", 0x10}, {"ASDFGHJKL", "AC", 0x1E}, {"ZXCVBNM", "AB", 0x2C}};
+  for (const auto& [keys, row, first] : runs) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const std::string name = row + char('0' + (i + 1) / 10) + char('0' + (i + 1) % 10);
+      EXPECT_EQ(DikOf(SDL_GetScancodeFromName(std::string(1, keys[i]).c_str())), first + int(i)) << name;
+      EXPECT_EQ(sdl::DikFromXkbName(name), first + int(i)) << name;
+    }
+  }
+  // Other keycode sets' names for the same keys, and names of no key.
+  for (const auto& [name, dik] : {std::pair{"MENU", 0xDD}, {"ALGR", 0xB8}, {"AC12", 0x2B}, {"", 0}, {"AC1", 0}}) {
+    EXPECT_EQ(sdl::DikFromXkbName(name), dik) << name;
+  }
+}
 
-  // A key is the same whichever window has the focus.
-  std::set<uint8_t> fromScancodes;
-  std::set<uint8_t> fromNames;
-  for (const sdl::ScancodeKey& key : sdl::ScancodeKeys()) {
-    EXPECT_EQ(sdl::DikFromScancode(key.scancode), key.dik) << key.scancode;
-    fromScancodes.insert(key.dik);
+TEST(KeyTable, EveryKeyOfTheBoardHasACodeAndANameOfItsOwn) {
+  std::set<int> codes;
+  std::set<std::string_view> names;
+  for (const sdl::Key& key : sdl::Keys()) {
+    if (key.scancode == SDL_SCANCODE_NONUSHASH) continue;  // the ISO board's key in the backslash's place
+    const std::string_view name = key.xkbNames.substr(0, key.xkbNames.find(' '));
+    EXPECT_TRUE(key.dik != 0 && codes.insert(key.dik).second && !name.empty() && names.insert(name).second) << name;
   }
-  for (const sdl::XkbNameKey& key : sdl::XkbNameKeys()) {
-    EXPECT_EQ(sdl::DikFromXkbName(key.name), key.dik) << key.name;
-    EXPECT_LE(key.name.size(), 4u) << key.name;
-    fromNames.insert(key.dik);
+  // SDL numbers the keys of a full board 4 to 101 and the modifiers 224 to 231.
+  for (int s = SDL_SCANCODE_A; s <= SDL_SCANCODE_RGUI; s = s == SDL_SCANCODE_APPLICATION ? SDL_SCANCODE_LCTRL : s + 1) {
+    EXPECT_NE(DikOf(s), 0) << "scancode " << s;
   }
-  EXPECT_EQ(fromScancodes.count(0), 0u) << "0 means no key";
-  EXPECT_EQ(fromScancodes, fromNames);
 }
 
 }  // namespace
