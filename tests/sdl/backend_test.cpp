@@ -1,7 +1,8 @@
 // The SDL backend run as the program, with no display server: SDL's offscreen
 // video driver never gives the window the focus, and its disk audio driver
 // writes what the sound device plays to a file. The window's layout, its
-// closing and the keyboard are tested on a real X server (tests/e2e).
+// closing and the keyboard's focus rules are tested on a real X server
+// (tests/e2e).
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,16 +19,16 @@
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
 #include "shell/platform/sdl/sdl_audio.h"
+#include "shell/platform/sdl/sdl_window.h"
 #include "tests/support/failure_number.h"
 #include "tests/wave/wave_bytes.h"
 
 // Every message box the backend shows, as it asks SDL to show it: title,
-// text, whether with an icon, and its buttons.
-std::vector<std::vector<std::string>> Boxes;
+// text, flags (an icon's among them), how many buttons and the first's text.
+std::vector<std::string> Boxes;
 extern "C" int SDL_ShowMessageBox(const SDL_MessageBoxData* box, int* pressed) {
-  const bool icon = box->flags & (SDL_MESSAGEBOX_ERROR | SDL_MESSAGEBOX_WARNING | SDL_MESSAGEBOX_INFORMATION);
-  Boxes.push_back({box->title, box->message, icon ? "icon" : "no icon"});
-  for (int i = 0; i < box->numbuttons; ++i) Boxes.back().push_back(box->buttons[i].text);
+  Boxes.push_back(std::string(box->title) + "|" + box->message + "|" + std::to_string(box->flags) + "|" +
+                  std::to_string(box->numbuttons) + "|" + box->buttons[0].text);
   *pressed = box->buttons[0].buttonid;
   return 0;
 }
@@ -46,11 +47,23 @@ int RunAsProgram(std::function<void()> body, const char* audioDriver = "dummy") 
   return RunProgram({"Backend test"}, [] { ShowMainWindow(); Body(); });
 }
 
+TEST(SdlBackend, TheWindowsTextIsInItsFont) {
+  EXPECT_EQ(RunAsProgram([] {
+              const SDL_Surface* surface = SDL_GetWindowSurface(sdl::MainWindow());
+              int rows = 0;  // of "Round:" holding dark pixels
+              for (int y = 0; y < surface->h; ++y) {
+                const Uint32* row = static_cast<const Uint32*>(surface->pixels) + y * surface->pitch / 4;
+                rows += std::any_of(row + 8, row + 70, [](Uint32 pixel) { return (pixel & 0xC0C0C0) == 0; });
+              }
+              EXPECT_EQ(rows, 13);  // capitals of letters 18 pixels high: 13.5 points at 96 dots an inch
+            }),
+            0);
+}
+
 TEST(SdlBackend, MessageBoxesHaveOnlyOKAndTheTitleAsCaptionAndLongLinesWrap) {
   const std::string word(60, 'x');
   EXPECT_EQ(RunAsProgram([&] { ShowMessageBox(word + " " + word + " the end", "Caption"); }), 0);
-  const std::vector<std::string> box = {"Caption", word + "\n" + word + " the end", "no icon", "OK"};
-  EXPECT_EQ(Boxes, (std::vector<std::vector<std::string>>{box}));
+  EXPECT_EQ(Boxes, std::vector<std::string>{"Caption|" + word + "\n" + word + " the end|0|1|OK"});
 }
 
 // The window has not the focus: its first sound, panned left, is not heard;

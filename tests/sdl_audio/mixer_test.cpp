@@ -116,13 +116,14 @@ TEST(Mixer, GainChangesOnAPlayingBufferAreRampedAndTheFocusGoingMutesIt) {
   }
 }
 
-TEST(Mixer, VoicesAreSummedSideBySideAndSaturated) {
+TEST(Mixer, VoicesAreSummedSideBySideAndSaturatedAndAnEmptyOneNeverPlays) {
   Mixer mixer;
-  Voice mono(std::vector<int16_t>(10, 20000), 1), stereo(std::vector<int16_t>{30000, -30000}, 2);
-  mixer.Add(&mono);
-  mixer.Add(&stereo);
-  mono.Play(kPlayOnce);
-  stereo.Play(kPlayOnce);
+  Voice mono(std::vector<int16_t>(10, 20000), 1), stereo(std::vector<int16_t>{30000, -30000}, 2), empty({}, 1);
+  for (Voice* voice : {&mono, &stereo, &empty}) {
+    mixer.Add(voice);
+    voice->Play(kPlayLooping);
+  }
+  EXPECT_EQ(empty.Status(), 0) << "a player's empty file has nothing to play";
   EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{32767, -10000}));
 }
 
