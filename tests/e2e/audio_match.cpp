@@ -35,7 +35,7 @@ void Fft(Spectrum& a, double sign) {
   Fft(even, sign);
   Fft(odd, sign);
   for (size_t k = 0; k < n / 2; ++k) {
-    const auto turned = std::polar(1.0, sign * 2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n)) * odd[k];
+    const auto turned = std::polar(1.0, sign * 2 * std::numbers::pi * double(k) / double(n)) * odd[k];
     a[k] = even[k] + turned;
     a[k + n / 2] = even[k] - turned;
   }
@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
       }
     }
     const bool pass = absent ? best < 0.45 : best >= 0.6;
-    std::printf("%s %s %s: %.2f, ending at %.2f s\n", pass ? "ok  " : "FAIL", absent ? "absent " : "present", found.c_str(),
-                best, static_cast<double>(end) / rate);
+    std::printf("%s %s %s: %.2f, ending at %.2f s\n", pass ? "ok  " : "FAIL", absent ? "absent " : "present",
+                found.c_str(), best, double(end) / rate);
     ok = ok && pass;
     if (!absent) from = end;
   }

@@ -1,9 +1,9 @@
 // The game's window and keyboard without the game, for the Linux program's
-// keyboard checks: prints "ready" once started, "down CODE" and "up CODE" for
-// every change of the key state (DirectInput codes), and "failed NUMBER" once
-// for a run of failed reads, while it opens the keyboard again at the
-// foreground level, as the game does. Escape ends it with status 0.
-//   window_probe [--foreground]   the first keyboard's level; else background
+// keyboard checks. It prints "down CODE" and "up CODE" for every change of the
+// key state (DirectInput codes), and "failed NUMBER" once for a run of failed
+// reads, while it opens the keyboard again at the foreground level, as the game
+// does. Escape ends it with status 0.
+//   window_probe [--foreground]   the level of the first keyboard; else background
 #include <cstdio>
 #include <string>
 
@@ -13,35 +13,26 @@
 
 namespace {
 
-bool StartInForeground = false;
-std::shared_ptr<platform::InputDevice> Keyboard;
-
-void OpenKeyboard(int32_t level) {
-  Keyboard = platform::CreateDirectX()->DirectInputCreate()->CreateDevice("GUID_SysKeyboard");
-  Keyboard->SetCommonDataFormat(platform::kDataFormatKeyboard);
-  Keyboard->SetCooperativeLevel(platform::FormHandle(), platform::kCooperativeNonExclusive | level);
-  Keyboard->Acquire();
-}
+int32_t Level = platform::kCooperativeBackground;
 
 void Probe() {
   platform::ShowForm(frmGrumboshDescription());
-  try {
-    OpenKeyboard(StartInForeground ? platform::kCooperativeForeground : platform::kCooperativeBackground);
-  } catch (const platform::RuntimeError&) {
-    if (!StartInForeground) throw;  // the foreground one waits for the window's first focus
-  }
-  std::printf("ready\n");
+  std::shared_ptr<platform::InputDevice> keyboard;
   platform::KeyboardState shown{}, state{};
   for (bool failing = false;; platform::DoEvents(), std::fflush(stdout)) {
     try {
-      Keyboard->GetDeviceStateKeyboard(state);
+      if (!keyboard) {
+        keyboard = platform::CreateDirectX()->DirectInputCreate()->CreateDevice("GUID_SysKeyboard");
+        keyboard->SetCommonDataFormat(platform::kDataFormatKeyboard);
+        keyboard->SetCooperativeLevel(platform::FormHandle(), platform::kCooperativeNonExclusive | Level);
+        keyboard->Acquire();
+      }
+      keyboard->GetDeviceStateKeyboard(state);
     } catch (const platform::RuntimeError& failure) {
       if (!failing) std::printf("failed %d\n", failure.Number());
       failing = true;
-      try {
-        OpenKeyboard(platform::kCooperativeForeground);
-      } catch (const platform::RuntimeError&) {
-      }
+      keyboard = nullptr;
+      Level = platform::kCooperativeForeground;
       continue;
     }
     failing = false;
@@ -55,6 +46,6 @@ void Probe() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  StartInForeground = argc > 1 && std::string(argv[1]) == "--foreground";
+  if (argc > 1 && std::string(argv[1]) == "--foreground") Level = platform::kCooperativeForeground;
   return platform::RunProgram({kProductTitle}, Probe);
 }

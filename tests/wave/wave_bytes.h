@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -13,22 +14,18 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
-// `value` as `bytes` little-endian bytes.
-inline Bytes Le(uint32_t value, int bytes) {
-  return bytes == 0 ? Bytes() : Bytes{static_cast<uint8_t>(value)} + Le(value >> 8, bytes - 1);
+// `v` as `n` little-endian bytes.
+inline Bytes Le(uint32_t v, int n) { return n == 0 ? Bytes() : Bytes{static_cast<uint8_t>(v)} + Le(v >> 8, n - 1); }
+
+inline Bytes Samples16(const std::vector<int16_t>& s) {
+  return std::accumulate(s.begin(), s.end(), Bytes(), [](Bytes b, int16_t v) { return b + Le(uint16_t(v), 2); });
 }
 
-inline Bytes Samples16(const std::vector<int16_t>& values) {
-  Bytes b;
-  for (int16_t v : values) b = b + Le(static_cast<uint16_t>(v), 2);
-  return b;
-}
-
-// A plain PCM fmt chunk's fields; its block align follows from them.
-struct Format { uint16_t tag = 1, channels = 1; uint32_t rate = 22050; uint16_t bits = 16; };
+// A plain PCM fmt chunk's fields; a block align of 0 stands for the right one.
+struct Format { uint16_t tag = 1, channels = 1; uint32_t rate = 22050; uint16_t bits = 16, align = 0; };
 
 inline Bytes FormatBody(const Format& f) {
-  const uint32_t frame = f.channels * f.bits / 8u;
+  const uint32_t frame = f.align ? f.align : f.channels * f.bits / 8u;
   return Le(f.tag, 2) + Le(f.channels, 2) + Le(f.rate, 4) + Le(f.rate * frame, 4) + Le(frame, 2) + Le(f.bits, 2);
 }
 
@@ -38,15 +35,14 @@ struct WaveBuilder {
   // A chunk that declares its body's size (and is padded to an even one), or `declared`.
   WaveBuilder& Chunk(const char* id, const Bytes& body, uint32_t declared = ~0u) {
     const bool own = declared == ~0u;
-    const uint32_t size = own ? static_cast<uint32_t>(body.size()) : declared;
-    chunks = chunks + Bytes(id, id + 4) + Le(size, 4) + body + Bytes(own ? body.size() % 2 : 0);
+    const Bytes size = Le(own ? uint32_t(body.size()) : declared, 4);
+    chunks = chunks + Bytes(id, id + 4) + size + body + Bytes(own ? body.size() % 2 : 0);
     return *this;
   }
   WaveBuilder& Fmt(const Format& f) { return Chunk("fmt ", FormatBody(f)); }
   WaveBuilder& Data(const Bytes& samples) { return Chunk("data", samples); }
   Bytes Build() const {
-    const Bytes riff{'R', 'I', 'F', 'F'}, wave{'W', 'A', 'V', 'E'};
-    return riff + Le(static_cast<uint32_t>(chunks.size() + 4), 4) + wave + chunks;
+    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, uint32_t(chunks.size() + 4)).chunks;
   }
 };
 

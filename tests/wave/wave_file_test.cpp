@@ -29,9 +29,7 @@ static std::string Outcome(const std::string& path) try {
 
 TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
   const auto path = (std::filesystem::temp_directory_path() / std::to_string(std::random_device{}())).string() + ".wav";
-  const auto failure = [&](const char* what, int32_t number = kDsErrBadFormat) {
-    return std::to_string(number) + " " + path + " " + what;
-  };
+  auto error = [&](const char* s, int32_t n = kDsErrBadFormat) { return std::to_string(n) + ' ' + path + ' ' + s; };
   // WAVE_FORMAT_EXTENSIBLE, stereo 16-bit: a sub-format, and the last two bytes of its GUID.
   const auto extensible = [](uint32_t format, uint32_t end) {
     return FormatBody({0xFFFE, 2, 48000, 16}) + Le(22, 2) + Le(16, 2) + Le(3, 4) + Le(format, 2) + Le(0, 4) +
@@ -43,27 +41,26 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
   const std::pair<Bytes, std::string> table[] = {
       // The largest file accepted: the game's format, then zeros. One byte more is refused unread.
       {game + Bytes(kMaxWaveFileBytes - game.size()), "1x22050: 0 1 -1 32767 -32768 (226 us)"},
-      {game + Bytes(kMaxWaveFileBytes + 1 - game.size()), failure("is too large to play", kErrOutOfMemory)},
+      {game + Bytes(kMaxWaveFileBytes + 1 - game.size()), error("is too large to play", kErrOutOfMemory)},
       {W().Chunk("fmt ", extensible(1, 0x719B)).Data(Samples16({5, -5})).Build(), "2x48000: 5 -5 (20 us)"},
       // 8-bit stereo cut short: the whole frames present, whatever the data's size says.
       {W().Fmt({1, 2, 8000, 8}).Chunk("data", {128, 0, 129, 127, 5}, 9).Build(), "2x8000: 0 -32768 256 -256 (250 us)"},
       // Other chunks skipped, odd ones with their pad byte; data before fmt.
       {W().Chunk("LIST", {1, 2, 3}).Data({7, 0}).Chunk("junk", {4}).Fmt({}).Build(), "1x22050: 7 (45 us)"},
-      {Bytes(20, 'x'), failure("is not a wave file: no RIFF header")},
-      {W().Chunk("RIFF", {'A', 'V', 'I', ' '}).chunks, failure("is not a wave file: the RIFF form is not WAVE")},
-      {W().Fmt({2, 1, 22050, 4}).Data(s).Build(), failure("is compressed (format 2)")},
-      {W().Chunk("fmt ", extensible(1, 0)).Data(s).Build(), failure("is compressed (an unknown extensible")},
-      {W().Chunk("fmt ", extensible(3, 0x719B)).Data(s).Build(), failure("has floating-point samples (format 3)")},
-      {W().Fmt({1, 3, 22050, 16}).Data(s).Build(), failure("has 3 channels; only mono and stereo are played")},
-      {W().Fmt({1, 1, 22050, 24}).Data(s).Build(), failure("has 24-bit samples; only 8 and 16 bits are played")},
-      {W().Fmt({1, 1, 999, 16}).Data(s).Build(), failure("has a sample rate of 999 Hz; only 1000 to")},
-      {W().Chunk("fmt ", Le(1, 2) + Le(1, 2) + Le(8000, 4) + Le(32000, 4) + Le(4, 2) + Le(16, 2)).Data(s).Build(),
-       failure("is damaged: a block align of 4 for 1 channel(s) of 16 bits (2 expected)")},
-      {W().Data(s).Build(), failure("is damaged: it has no fmt chunk")},
-      {W().Fmt({}).Chunk("LIST", {1, 2}).Build(), failure("is damaged: it has no data chunk")},
-      {W().Fmt({}).Fmt({}).Data(s).Build(), failure("is damaged: it has two fmt chunks")},
-      {W().Chunk("fmt ", Bytes(14)).Data(s).Build(), failure("is damaged: its fmt chunk is too short (14 bytes)")},
-      {W().Chunk("fmt ", Bytes(16), 17).Build(), failure("is damaged: its fmt chunk runs past the end of the file")},
+      {Bytes(20, 'x'), error("is not a wave file: no RIFF header")},
+      {W().Chunk("RIFF", {'A', 'V', 'I', ' '}).chunks, error("is not a wave file: the RIFF form is not WAVE")},
+      {W().Fmt({2, 1, 22050, 4}).Data(s).Build(), error("is compressed (format 2)")},
+      {W().Chunk("fmt ", extensible(1, 0)).Data(s).Build(), error("is compressed (an unknown extensible")},
+      {W().Chunk("fmt ", extensible(3, 0x719B)).Data(s).Build(), error("has floating-point samples (format 3)")},
+      {W().Fmt({1, 3, 22050, 16}).Data(s).Build(), error("has 3 channels; only mono and stereo are played")},
+      {W().Fmt({1, 1, 22050, 24}).Data(s).Build(), error("has 24-bit samples; only 8 and 16 bits are played")},
+      {W().Fmt({1, 1, 999, 16}).Data(s).Build(), error("has a sample rate of 999 Hz; only 1000 to")},
+      {W().Fmt({1, 1, 8000, 16, 4}).Data(s).Build(), error("is damaged: a block align of 4 for 1 channel(s)")},
+      {W().Data(s).Build(), error("is damaged: it has no fmt chunk")},
+      {W().Fmt({}).Chunk("LIST", {1, 2}).Build(), error("is damaged: it has no data chunk")},
+      {W().Fmt({}).Fmt({}).Data(s).Build(), error("is damaged: it has two fmt chunks")},
+      {W().Chunk("fmt ", Bytes(14)).Data(s).Build(), error("is damaged: its fmt chunk is too short (14 bytes)")},
+      {W().Chunk("fmt ", Bytes(16), 17).Build(), error("is damaged: its fmt chunk runs past the end of the file")},
   };
   for (const auto& [file, outcome] : table) {
     WriteBytes(path, file);
@@ -73,7 +70,7 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
   // Root opens any file, so as root this test runs again as user nobody, from a copy of the program.
   chmod(path.c_str(), 0);
   const std::string copy = path + ".exe", self = std::filesystem::read_symlink("/proc/self/exe").string();
-  if (geteuid() != 0) EXPECT_EQ(Outcome(path), failure("cannot be opened", kErrAccessDenied));
+  if (geteuid() != 0) EXPECT_EQ(Outcome(path), error("cannot be opened", kErrAccessDenied));
   else EXPECT_EQ(std::system(("cp " + self + " " + copy + " && setpriv --reuid=nobody --regid=nogroup --clear-groups " +
                               copy + "; s=$?; rm " + copy + "; exit $s").c_str()), 0);
 #endif
