@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <fstream>
 #include <numbers>
+#include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,25 +28,22 @@ std::vector<float> Read(const std::string& path) {
   return samples;
 }
 
+// The samples, zero-padded to `size`.
+Spectrum Padded(const std::vector<float>& s, size_t size) { Spectrum a(s.begin(), s.end()); a.resize(size); return a; }
+
 // Unscaled discrete Fourier transform, of a size that is a power of two.
-void Fft(Spectrum& a, double sign) {
+Spectrum Fft(Spectrum a, double sign) {
   const size_t n = a.size();
-  if (n == 1) return;
+  if (n == 1) return a;
   Spectrum even(n / 2), odd(n / 2);
   for (size_t i = 0; i < n / 2; ++i) even[i] = a[2 * i], odd[i] = a[2 * i + 1];
-  Fft(even, sign);
-  Fft(odd, sign);
+  even = Fft(std::move(even), sign);
+  odd = Fft(std::move(odd), sign);
   for (size_t k = 0; k < n / 2; ++k) {
     const auto turned = std::polar(1.0, sign * 2 * std::numbers::pi * double(k) / double(n)) * odd[k];
     a[k] = even[k] + turned;
     a[k + n / 2] = even[k] - turned;
   }
-}
-
-Spectrum Transform(const std::vector<float>& samples, size_t size) {
-  Spectrum a(size);
-  std::copy(samples.begin(), samples.end(), a.begin());
-  Fft(a, -1);
   return a;
 }
 
@@ -55,7 +54,7 @@ int main(int argc, char** argv) {
   const std::vector<float> recording = Read(argc > 2 ? argv[2] : "");
   size_t size = 1;
   while (size < recording.size()) size *= 2;
-  const Spectrum heard = Transform(recording, size);
+  const Spectrum heard = Fft(Padded(recording, size), -1);
   std::vector<double> energy(recording.size() + 1);  // energy[i]: of the first i samples
   for (size_t i = 0; i < recording.size(); ++i) energy[i + 1] = energy[i] + recording[i] * recording[i];
 
@@ -71,11 +70,10 @@ int main(int argc, char** argv) {
       last = std::min(names.find('|', first), names.size());
       const std::vector<float> wanted = Read(names.substr(first, last - first));
       if (wanted.empty() || wanted.size() > recording.size()) continue;
-      Spectrum product = Transform(wanted, size);
+      Spectrum product = Fft(Padded(wanted, size), -1);
       for (size_t i = 0; i < size; ++i) product[i] = heard[i] * std::conj(product[i]);
-      Fft(product, 1);  // the correlation at every lag, times `size`
-      double norm = 0;
-      for (float sample : wanted) norm += sample * sample;
+      product = Fft(std::move(product), 1);  // the correlation at every lag, times `size`
+      const double norm = std::inner_product(wanted.begin(), wanted.end(), wanted.begin(), 0.0);
       for (size_t lag = from; lag + wanted.size() <= recording.size(); ++lag) {
         const double window = energy[lag + wanted.size()] - energy[lag];
         if (window < norm / 1000) continue;  // near silence

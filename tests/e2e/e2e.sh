@@ -32,6 +32,7 @@ start() { "$@" & pids+=($!); }
 start Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log"
 within 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
+client=(0 0 540x47)  # the client area's place in the program's X window, and that window's size
 if [ "$platform" = windows ]; then
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 HOME=$work XDG_RUNTIME_DIR=$work
   if [ -z "${WINEPREFIX:-}" ]; then  # scripts/test-windows.sh makes one for all tests
@@ -41,9 +42,7 @@ if [ "$platform" = windows ]; then
   fi
   # A wineserver left from an earlier program would hold that program's display.
   timeout 30 wineserver -w || true
-  client=(3 22 546x72)  # wine draws the frame inside the X window: the client area's place, the window's size
-else
-  client=(0 0 540x47)
+  client=(3 22 546x72)  # wine draws the frame inside the X window
 fi
 
 # Viewable top-level windows titled Grumbosh, "ID WIDTH HEIGHT X Y" a line; the
@@ -109,7 +108,7 @@ layout() {
       rects(labels, l); rects(boxes, b)
       for (xy in grey) if (grey[xy] < 100) {
         split(xy, p, SUBSEP); found = 0
-        for (k = 1; k <= 3; k++) if (inside(l, k, p[1], p[2])) { dark[k]++; left[k] = k in left && left[k] < p[1] ? left[k] : p[1]; found = 1 }
+        for (k = 1; k <= 3; k++) if (inside(l, k, p[1], p[2])) { dark[k]++; found = 1; if (!(k in left) || p[1] < left[k]) left[k] = p[1] }
         for (k = 1; k <= 3; k++) found = found || inside(b, k, p[1], p[2])
         if (!found) bad("dark pixel outside the controls at " p[1] "," p[2])
       }

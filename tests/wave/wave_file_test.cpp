@@ -16,11 +16,12 @@
 using namespace platform;
 using namespace wave_test;
 
-// What the reader makes of a file: "CHANNELSxRATE: SAMPLES (DURATION us)", or
+// What the reader makes of a file: "CHANNELSxRATE, BYTES bytes: SAMPLES (DURATION us)", or
 // "NUMBER DESCRIPTION" of its failure.
 static std::string Outcome(const std::string& path) try {
   const WaveAudio audio = ReadWaveFile(path);
-  std::string shown = std::to_string(audio.channels) + "x" + std::to_string(audio.sampleRate) + ":";
+  std::string shown = std::to_string(audio.channels) + "x" + std::to_string(audio.sampleRate) + ", " +
+                      std::to_string(audio.data.size()) + " bytes:";
   for (int16_t sample : ToSigned16(audio)) shown += " " + std::to_string(sample);
   return shown + " (" + std::to_string(audio.DurationMicroseconds()) + " us)";
 } catch (const RuntimeError& e) {
@@ -30,9 +31,9 @@ static std::string Outcome(const std::string& path) try {
 TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
   const auto path = (std::filesystem::temp_directory_path() / std::to_string(std::random_device{}())).string() + ".wav";
   auto error = [&](const char* s, int32_t n = kDsErrBadFormat) { return std::to_string(n) + ' ' + path + ' ' + s; };
-  // WAVE_FORMAT_EXTENSIBLE, stereo 16-bit: a sub-format, and the last two bytes of its GUID.
-  const auto extensible = [](uint32_t format, uint32_t end) {
-    return FormatBody({0xFFFE, 2, 48000, 16}) + Le(22, 2) + Le(16, 2) + Le(3, 4) + Le(format, 2) + Le(0, 4) +
+  // WAVE_FORMAT_EXTENSIBLE, stereo 16-bit: a sub-format, the last two bytes of its GUID, the valid bits.
+  const auto extensible = [](uint32_t format, uint32_t end, uint32_t validBits = 16) {
+    return FormatBody({0xFFFE, 2, 48000, 16}) + Le(22, 2) + Le(validBits, 2) + Le(3, 4) + Le(format, 2) + Le(0, 4) +
            Le(0x800010, 4) + Le(0x3800AA00, 4) + Le(end, 2);
   };
   using W = WaveBuilder;
@@ -40,13 +41,14 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
   // Each outcome as it begins; those of files read are whole.
   const std::pair<Bytes, std::string> table[] = {
       // The largest file accepted: the game's format, then zeros. One byte more is refused unread.
-      {game + Bytes(kMaxWaveFileBytes - game.size()), "1x22050: 0 1 -1 32767 -32768 (226 us)"},
+      {game + Bytes(kMaxWaveFileBytes - game.size()), "1x22050, 10 bytes: 0 1 -1 32767 -32768 (226 us)"},
       {game + Bytes(kMaxWaveFileBytes + 1 - game.size()), error("is too large to play", kErrOutOfMemory)},
-      {W().Chunk("fmt ", extensible(1, 0x719B)).Data(Samples16({5, -5})).Build(), "2x48000: 5 -5 (20 us)"},
+      {W().Chunk("fmt ", extensible(1, 0x719B)).Data(Samples16({5, -5})).Build(), "2x48000, 4 bytes: 5 -5 (20 us)"},
       // 8-bit stereo cut short: the whole frames present, whatever the data's size says.
-      {W().Fmt({1, 2, 8000, 8}).Chunk("data", {128, 0, 129, 127, 5}, 9).Build(), "2x8000: 0 -32768 256 -256 (250 us)"},
+      {W().Fmt({1, 2, 8000, 8}).Chunk("data", {128, 0, 129, 127, 5}, 9).Build(),
+       "2x8000, 4 bytes: 0 -32768 256 -256 (250 us)"},
       // Other chunks skipped, odd ones with their pad byte; data before fmt.
-      {W().Chunk("LIST", {1, 2, 3}).Data({7, 0}).Chunk("junk", {4}).Fmt({}).Build(), "1x22050: 7 (45 us)"},
+      {W().Chunk("LIST", {1, 2, 3}).Data({7, 0}).Chunk("junk", {4}).Fmt({}).Build(), "1x22050, 2 bytes: 7 (45 us)"},
       {Bytes(20, 'x'), error("is not a wave file: no RIFF header")},
       {W().Chunk("RIFF", {'A', 'V', 'I', ' '}).chunks, error("is not a wave file: the RIFF form is not WAVE")},
       {W().Fmt({2, 1, 22050, 4}).Data(s).Build(), error("is compressed (format 2)")},
@@ -55,10 +57,13 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
       {W().Fmt({1, 3, 22050, 16}).Data(s).Build(), error("has 3 channels; only mono and stereo are played")},
       {W().Fmt({1, 1, 22050, 24}).Data(s).Build(), error("has 24-bit samples; only 8 and 16 bits are played")},
       {W().Fmt({1, 1, 999, 16}).Data(s).Build(), error("has a sample rate of 999 Hz; only 1000 to")},
+      {W().Fmt({1, 1, 192001, 16}).Data(s).Build(), error("has a sample rate of 192001 Hz; only 1000 to 192000 Hz")},
+      {W().Chunk("fmt ", extensible(1, 0x719B, 17)).Data(s).Build(), error("is damaged: 17 valid bits in a 16-bit")},
       {W().Fmt({1, 1, 8000, 16, 4}).Data(s).Build(), error("is damaged: a block align of 4 for 1 channel(s)")},
       {W().Data(s).Build(), error("is damaged: it has no fmt chunk")},
       {W().Fmt({}).Chunk("LIST", {1, 2}).Build(), error("is damaged: it has no data chunk")},
       {W().Fmt({}).Fmt({}).Data(s).Build(), error("is damaged: it has two fmt chunks")},
+      {W().Fmt({}).Data(s).Data(s).Build(), error("is damaged: it has two data chunks")},
       {W().Chunk("fmt ", Bytes(14)).Data(s).Build(), error("is damaged: its fmt chunk is too short (14 bytes)")},
       {W().Chunk("fmt ", Bytes(16), 17).Build(), error("is damaged: its fmt chunk runs past the end of the file")},
   };
