@@ -45,8 +45,9 @@ if [ "$platform" = windows ]; then
   client=(3 22 546x72)  # wine draws the frame inside the X window
 fi
 
-# Viewable top-level windows titled Grumbosh, "ID WIDTH HEIGHT X Y" a line; the
-# main window (by its size) first, or the first other one.
+# windows main|other: the program's main window (known by its size) or its
+# first other one, among the viewable top-level windows titled Grumbosh, as
+# "ID WIDTH HEIGHT X Y".
 windows() {
   kill -0 "$program_pid" || fail "the program ended"
   xwininfo -root -children | awk '/"Grumbosh"/ {g = $(NF - 1); gsub(/[x+]/, " ", g); print $1, g}' | while read -r id geometry; do
