@@ -1,9 +1,10 @@
-// Builds wave files in memory, well-formed or broken on purpose, for the
-// reader's tests.
+// Wave files built byte by byte, well-formed or broken on purpose, for the
+// tests of the wave reader and of the backends' sound buffers.
 #pragma once
 
 #include <cstdint>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -11,103 +12,42 @@ namespace wave_test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void Put16(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+inline Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+
+// `v` as `n` little-endian bytes.
+inline Bytes Le(uint32_t v, int n) { return n == 0 ? Bytes() : Bytes{static_cast<uint8_t>(v)} + Le(v >> 8, n - 1); }
+
+inline Bytes Samples16(const std::vector<int16_t>& s) {
+  return std::accumulate(s.begin(), s.end(), Bytes(), [](Bytes b, int16_t v) { return b + Le(uint16_t(v), 2); });
 }
 
-inline void Put32(Bytes& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+// A plain PCM fmt chunk's fields; a block align of 0 stands for the right one.
+struct Format { uint16_t tag = 1, channels = 1; uint32_t rate = 22050; uint16_t bits = 16, align = 0; };
 
-inline void PutId(Bytes& out, const char* id) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(id[i]));
-}
-
-struct Format {
-  uint16_t tag = 1;
-  uint16_t channels = 1;
-  uint32_t rate = 22050;
-  uint16_t bits = 16;
-  // 0 means channels * bits / 8.
-  uint16_t blockAlign = 0;
-};
-
-// The 16 bytes of a plain PCM fmt body.
 inline Bytes FormatBody(const Format& f) {
-  const uint16_t align = f.blockAlign ? f.blockAlign : static_cast<uint16_t>(f.channels * f.bits / 8);
-  Bytes b;
-  Put16(b, f.tag);
-  Put16(b, f.channels);
-  Put32(b, f.rate);
-  Put32(b, f.rate * align);
-  Put16(b, align);
-  Put16(b, f.bits);
-  return b;
-}
-
-// A WAVE_FORMAT_EXTENSIBLE fmt body (40 bytes) with the given sub-format tag.
-inline Bytes ExtensibleBody(Format f, uint16_t subFormat, uint16_t validBits) {
-  f.tag = 0xFFFE;
-  Bytes b = FormatBody(f);
-  Put16(b, 22);
-  Put16(b, validBits);
-  Put32(b, f.channels == 1 ? 0x4 : 0x3);  // centre, or left and right
-  Put16(b, subFormat);
-  const Bytes tail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-  b.insert(b.end(), tail.begin(), tail.end());
-  return b;
+  const uint32_t frame = f.align ? f.align : f.channels * f.bits / 8u;
+  return Le(f.tag, 2) + Le(f.channels, 2) + Le(f.rate, 4) + Le(f.rate * frame, 4) + Le(frame, 2) + Le(f.bits, 2);
 }
 
 // Chunks in order, then the RIFF header around them.
-class WaveBuilder {
- public:
-  // A chunk whose declared size is its body's (padded when odd).
-  WaveBuilder& Chunk(const char* id, const Bytes& body) {
-    return Chunk(id, static_cast<uint32_t>(body.size()), body, body.size() % 2 == 1);
-  }
-  // A chunk declaring any size, followed by `body` and optionally a pad byte.
-  WaveBuilder& Chunk(const char* id, uint32_t declared, const Bytes& body, bool pad = false) {
-    PutId(chunks_, id);
-    Put32(chunks_, declared);
-    chunks_.insert(chunks_.end(), body.begin(), body.end());
-    if (pad) chunks_.push_back(0);
+struct WaveBuilder {
+  Bytes chunks;
+  // A chunk that declares its body's size (and is padded to an even one), or `declared`.
+  WaveBuilder& Chunk(const char* id, const Bytes& body, uint32_t declared = ~0u) {
+    const bool own = declared == ~0u;
+    const Bytes size = Le(own ? uint32_t(body.size()) : declared, 4);
+    chunks = chunks + Bytes(id, id + 4) + size + body + Bytes(own ? body.size() % 2 : 0);
     return *this;
   }
   WaveBuilder& Fmt(const Format& f) { return Chunk("fmt ", FormatBody(f)); }
   WaveBuilder& Data(const Bytes& samples) { return Chunk("data", samples); }
-  WaveBuilder& Raw(const Bytes& bytes) {
-    chunks_.insert(chunks_.end(), bytes.begin(), bytes.end());
-    return *this;
+  Bytes Build() const {
+    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, uint32_t(chunks.size() + 4)).chunks;
   }
-  // `riffSize` overrides the RIFF header's size field when not ~0u.
-  Bytes Build(uint32_t riffSize = ~0u) const {
-    Bytes out;
-    PutId(out, "RIFF");
-    Put32(out, riffSize != ~0u ? riffSize : static_cast<uint32_t>(chunks_.size() + 4));
-    PutId(out, "WAVE");
-    out.insert(out.end(), chunks_.begin(), chunks_.end());
-    return out;
-  }
-
- private:
-  Bytes chunks_;
 };
 
-// Little-endian 16-bit samples.
-inline Bytes Samples16(const std::vector<int16_t>& values) {
-  Bytes b;
-  for (int16_t v : values) Put16(b, static_cast<uint16_t>(v));
-  return b;
-}
-
-// A whole file in the game's own format.
-inline Bytes GameWave(const std::vector<int16_t>& values) { return WaveBuilder().Fmt(Format{}).Data(Samples16(values)).Build(); }
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+inline void WriteBytes(const std::string& path, const Bytes& b) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 }  // namespace wave_test
