@@ -35,7 +35,7 @@ TEST(GameFlow, TwoGamesAfterYesHeardAndSeenInOrder) {
   sim::Machine machine(test::Config());
   // Round 1 won, round 2 lost at its third attack; yes. Round 1 won, then
   // Escape held from round 2's first attack through the question.
-  test::Player(machine, "wwwwwlYwwwe");
+  test::Player(machine, "wwwwwlYwwwe-");
   // N pressed and released while the question is asked is never seen.
   machine.OnPlay([](sim::Machine& m, const sim::PlayEvent& play) {
     if (play.file == "sounds/playagain.wav") m.PressKey(play.startUs + Ms(500), 0x31, Ms(100));

@@ -18,8 +18,8 @@ std::string Opening(const std::string& flags) {
 }
 
 std::string Openings(const sim::Machine& machine) {
-  return " " + test::Calls(machine, {"DirectInputCreate", "CreateDevice", "SetCommonDataFormat",
-                                     "KeyboardSetCooperativeLevel", "Acquire"});
+  return test::Calls(machine, {"CreateDirectX", "DirectInputCreate", "CreateDevice", "SetCommonDataFormat",
+                               "KeyboardSetCooperativeLevel", "Acquire"});
 }
 
 TEST(Keyboard, FailedReadKeepsTheSnapshotAndFreesNoLatch) {
@@ -37,7 +37,7 @@ TEST(Keyboard, FailedReadKeepsTheSnapshotAndFreesNoLatch) {
     EXPECT_EQ(KeyLatch[0x2A], -1);
   });
   EXPECT_EQ(outcome.how, sim::Outcome::How::Returned);
-  EXPECT_EQ(Openings(machine), Opening("10")) << "other codes open nothing";
+  EXPECT_EQ(Openings(machine), "CreateDirectX()" + Opening("10")) << "other codes open nothing";
 }
 
 TEST(Keyboard, BackgroundUntilFirstLostThenForegroundForGood) {
@@ -61,7 +61,7 @@ TEST(Keyboard, BackgroundUntilFirstLostThenForegroundForGood) {
       for (int poll = 0; poll < 4; ++poll) PollKeyboard();
     });
     EXPECT_EQ(outcome.how, sim::Outcome::How::Returned);
-    EXPECT_EQ(Openings(machine), Opening("10") + row.after);
+    EXPECT_EQ(Openings(machine), "CreateDirectX()" + Opening("10") + row.after) << "the root object is kept";
   }
 }
 

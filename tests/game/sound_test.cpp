@@ -37,11 +37,14 @@ TEST(PlaySound, EveryFailureIsReportedOncePerCallAndTheCallerGoesOn) {
     Announcement("sounds/intro.wav");
     SpeakNumber(250250);  // two hundred fifty thousand two hundred fifty, without its hundreds
     PlaySound("sounds/punch.wav", 10000, true);
+    PlaySound("sounds/agility.wav", 0, false);
     PlaySound("sounds/yes.wav", 0, true);
+    platform::DoEvents();
   });
   EXPECT_EQ(outcome.how, sim::Outcome::How::Returned);
   EXPECT_EQ(test::Transcript(machine), "sounds/numbers/2.wav sounds/numbers/50.wav sounds/numbers/thousand.wav "
-                                       "sounds/numbers/2.wav sounds/numbers/50.wav");
+                                       "sounds/numbers/2.wav sounds/numbers/50.wav sounds/agility.wav!");
+  EXPECT_GT(machine.Plays().back().endUs, machine.NowUs()) << "a failed call leaves the sound before it playing";
   const std::string in = "An error has occurred in this application.  Procedure: ";
   const std::string mail = ".  Please e-mail support@grumbosh.example.org with this information.";
   const std::string hundred = in + "PlaySound.  Error Number: -3 - CreateSoundBufferFromFile failed" + mail;

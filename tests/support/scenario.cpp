@@ -2,13 +2,10 @@
 
 #include <algorithm>
 
-#include "input/keyboard.h"
-#include "shell/devices.h"
 #include "shell/main_window.h"
 #include "shell/product.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
-#include "sound/sound_playback.h"
 
 namespace test {
 
@@ -24,10 +21,7 @@ sim::Outcome RunAfterStartup(sim::Machine& machine, const std::function<void()>&
   return machine.Run(
       [&body] {
         ShowMainWindow();
-        DirectXRoot = platform::CreateDirectX();
-        SoundDevice = DirectXRoot->DirectSoundCreate("");
-        OpenKeyboard();
-        LoadSounds();
+        OpenDevices();
         body();
       },
       kProductTitle);
@@ -56,7 +50,7 @@ void Player(sim::Machine& machine, std::string script) {
       m.PressKey(at, CounterKey(attack), Ms(40));
     } else if (play.file == "sounds/playagain.wav") {
       ++next;
-      m.PressKey(play.endUs + Ms(150), move == 'Y' ? 0x15 : 0x31, Ms(40));
+      if (move != '-') m.PressKey(play.endUs + Ms(150), move == 'Y' ? 0x15 : 0x31, Ms(40));
     }
   });
 }

@@ -28,7 +28,8 @@ sim::Outcome RunAfterStartup(sim::Machine& machine, const std::function<void()>&
 // Shift, Up arrow or Right Shift) and counter-punches to the next side round
 // (Right arrow, Left arrow or Space), l presses that counter-punch's key
 // instead of a block, e holds Escape for 20 seconds; Y or N answers a question
-// once it has been heard. Past the script he loses and answers N.
+// once it has been heard, - leaves it unanswered. Past the script he loses and
+// answers N.
 void Player(sim::Machine& machine, std::string script);
 
 // What a run did from the log's entry `from` on, one word an event:
