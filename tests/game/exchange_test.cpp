@@ -1,7 +1,6 @@
 // One exchange: what is heard, where, and its result.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "game/exchange.h"
@@ -31,17 +30,19 @@ std::string RunExchange(sim::Machine& machine, float draw, int16_t agility = 0) 
 }
 
 TEST(Exchange, EveryAnswerToEveryAttackNoKeyBeingLeft) {
-  const uint8_t keys[4] = {0, 0xCB, 0xC8, 0xCD};  // no key, Left arrow, Up arrow, Right arrow
+  // The answers: no key, then Left arrow, Up arrow and Right arrow; and the sides they stand for.
+  const uint8_t keys[4] = {0, 0xCB, 0xC8, 0xCD};
+  const int sides[4] = {0, 0, 1, 2};
   for (int attack = 0; attack < 3; ++attack) {
     for (int block = 0; block < 4; ++block) {
       for (int counter = 0; counter < 4; ++counter) {
-        const int blocked = std::max(block - 1, 0), countered = std::max(counter - 1, 0);
+        const int blocked = sides[block], countered = sides[counter];
         if (blocked != attack && counter > 0) continue;  // no counter window
         sim::Machine machine(test::Config());
         if (block > 0) machine.PressKey(Ms(100), keys[block], Ms(30));
         if (counter > 0) machine.PressKey(Ms(1050), keys[counter], Ms(30));
         std::string heard = RunExchange(machine, kDraw[attack]);
-        std::erase(heard, '!');
+        std::erase(heard, '!');  // what is waited for is not this table's matter
         std::string expected = "seed sounds/swing.wav" + kPan[attack];
         if (blocked == attack) expected += " sounds/block.wav" + kPan[attack];
         if (blocked == attack && countered != attack) expected += " sounds/punch.wav" + kPan[countered] + " true";
@@ -71,7 +72,8 @@ TEST(Exchange, DirectionKeysTheirSidesAndTheLaterInTheTableWinningAPass) {
 
 TEST(Exchange, TheAttackSideIsTwiceTheDrawRoundedHalfToEven) {
   const std::pair<float, int> table[] = {{0.0f, 0}, {0.25f, 0}, {std::nextafter(0.25f, 1.0f), 1},
-                                         {std::nextafter(0.75f, 0.0f), 1}, {0.75f, 2}, {std::nextafter(1.0f, 0.0f), 2}};
+                                         {std::nextafter(0.75f, 0.0f), 1}, {0.75f, 2},
+                                         {std::nextafter(1.0f, 0.0f), 2}};
   for (const auto& [draw, side] : table) {
     sim::Machine machine(test::Config());
     const std::string expected = "seed sounds/swing.wav" + kPan[side] + " ";
@@ -106,7 +108,7 @@ TEST(Exchange, WindowsSpanningEitherWrapOfTheTickCountLastTheirLength) {
 
 TEST(Exchange, KeyHeldIntoTheCounterWindowIsNotTakenTwice) {
   sim::Machine machine(test::Config());
-  machine.KeyAt(Ms(100), 0x39, true);  // Space blocks the centre and stays down,
+  machine.KeyAt(Ms(100), 0x39, true);         // Space blocks the centre and stays down,
   machine.KeyAt(Ms(500) + 300, 0x39, false);  // but for a release and a new press between two polls
   machine.KeyAt(Ms(500) + 600, 0x39, true);
   machine.KeyAt(Ms(1500), 0x39, false);
@@ -128,7 +130,8 @@ TEST(Exchange, EscapeInEitherWindowGoesToTheQuestionBeforeAnyKeyIsTaken) {
     });
     machine.QueueRandom({0.5f});
     EXPECT_EQ(test::RunAfterStartup(machine, [] { Exchange(); }).how, sim::Outcome::How::Ended);
-    EXPECT_EQ(test::Transcript(machine), std::string("seed sounds/swing.wav!") + (inCounterWindow ? " sounds/block.wav" : "") +
+    EXPECT_EQ(test::Transcript(machine), std::string("seed sounds/swing.wav!") +
+                                             (inCounterWindow ? " sounds/block.wav" : "") +
                                              " stop sounds/playagain.wav sounds/no.wav sounds/seeya.wav end0");
     EXPECT_EQ(latch, 0) << "Escape is tested before the direction keys";
   }

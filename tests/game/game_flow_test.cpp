@@ -44,7 +44,7 @@ TEST(GameFlow, TwoGamesAfterYesHeardAndSeenInOrder) {
   // round's (0 as a game starts); an attack comes from the left at 0.1, the
   // centre at 0.5 and the right at 0.9.
   machine.QueueRandom(
-      {0.05f, 0.6f, 0.1f, 0.5f, 0.9f, 0.6f, 0.2f, 0.5f, 0.1f, 0.9f, 0.05f, 0.99f, 0.9f, 0.1f, 0.5f, 0.4f, 0.5f});
+      {0.05f, 0.59f, 0.1f, 0.5f, 0.9f, 0.55f, 0.3f, 0.5f, 0.1f, 0.9f, 0.1f, 0.99f, 0.9f, 0.1f, 0.5f, 0.45f, 0.5f});
   EXPECT_EQ(test::RunProgram(machine).how, How::Ended);
   EXPECT_EQ(test::Transcript(machine),
             "sounds/intro.wav! stop stop" + kNewGame + Round("1", "3") + Won(kLeft, kRight, "250") +
@@ -100,6 +100,22 @@ TEST(GameFlow, NoOrEscapeWithYesIsANo) {
   }
 }
 
+TEST(GameFlow, FailuresOfTheResidentSoundsAndTheBoxesAreFatal) {
+  // clang-format off
+  const std::pair<std::string, std::string> calls[] = {
+      {"SetVolume", "sounds/pianolp.wav"}, {"Play", "sounds/pianolp.wav"}, {"Stop", "sounds/pianolp.wav"},
+      {"SetPan", "sounds/swing.wav"}, {"Play", "sounds/swing.wav"}, {"SetPan", "sounds/block.wav"},
+      {"Play", "sounds/block.wav"}, {"SetControlText", "txtScore=250"}};
+  // clang-format on
+  for (const auto& [op, match] : calls) {
+    sim::Machine machine(test::Config());
+    test::Player(machine, "w");
+    machine.InjectFailure({.op = op, .code = -1, .match = match});
+    EXPECT_EQ(test::RunProgram(machine).how, How::Fatal) << op << match;
+    EXPECT_EQ(machine.messageBoxes.at(0).first, "Run-time error '-1':\n\n" + op + " failed");
+  }
+}
+
 TEST(GameFlow, ScoreOverflowIsFatal) {
   sim::Machine machine(test::Config());
   test::Player(machine, "ww");
@@ -110,7 +126,7 @@ TEST(GameFlow, ScoreOverflowIsFatal) {
   });
   EXPECT_EQ(test::RunProgram(machine).how, How::Fatal);
   EXPECT_NE(test::Transcript(machine).find("txtScore=2147483647 seed"), std::string::npos);
-  EXPECT_EQ(machine.messageBoxes.back().first, "Run-time error '6':\n\nOverflow");
+  EXPECT_EQ(machine.messageBoxes.at(0).first, "Run-time error '6':\n\nOverflow");
 }
 
 TEST(GameFlow, AThousandGamesInOneProcessStartAtTheSameStackDepth) {

@@ -13,8 +13,8 @@ using test::Ms;
 // Opening the keyboard: at start-up in the background (flags 10), again in
 // the foreground (flags 6).
 std::string Opening(const std::string& flags) {
-  return " DirectInputCreate() CreateDevice(GUID_SysKeyboard) SetCommonDataFormat(1) "
-         "KeyboardSetCooperativeLevel(hwnd=4660 flags=" + flags + ") Acquire()";
+  const std::string level = "KeyboardSetCooperativeLevel(hwnd=4660 flags=" + flags + ")";
+  return " DirectInputCreate() CreateDevice(GUID_SysKeyboard) SetCommonDataFormat(1) " + level + " Acquire()";
 }
 
 std::string Openings(const sim::Machine& machine) {

@@ -41,10 +41,11 @@ TEST(PlaySound, EveryFailureIsReportedOncePerCallAndTheCallerGoesOn) {
     PlaySound("sounds/yes.wav", 0, true);
     platform::DoEvents();
   });
-  EXPECT_EQ(outcome.how, sim::Outcome::How::Returned);
-  EXPECT_EQ(test::Transcript(machine), "sounds/numbers/2.wav sounds/numbers/50.wav sounds/numbers/thousand.wav "
-                                       "sounds/numbers/2.wav sounds/numbers/50.wav sounds/agility.wav!");
-  EXPECT_GT(machine.Plays().back().endUs, machine.NowUs()) << "a failed call leaves the sound before it playing";
+  ASSERT_EQ(outcome.how, sim::Outcome::How::Returned);
+  EXPECT_EQ(test::Transcript(machine),
+            "sounds/numbers/2.wav sounds/numbers/50.wav sounds/numbers/thousand.wav "
+            "sounds/numbers/2.wav sounds/numbers/50.wav sounds/agility.wav!");
+  EXPECT_GT(machine.Plays().at(5).endUs, machine.NowUs()) << "a failed call leaves the sound before it playing";
   const std::string in = "An error has occurred in this application.  Procedure: ";
   const std::string mail = ".  Please e-mail support@grumbosh.example.org with this information.";
   const std::string hundred = in + "PlaySound.  Error Number: -3 - CreateSoundBufferFromFile failed" + mail;
@@ -92,6 +93,7 @@ TEST(Announcement, EachSkipKeyHoldsItBackWhileDownAndCutsItShortWithinAPass) {
 
 TEST(SpeakNumber, WorkedSequences) {
   // N stands for the recording sounds/numbers/N.wav.
+  // clang-format off
   const std::pair<int32_t, const char*> table[] = {
       {0, "zero"}, {5, "5"}, {10, "10"}, {15, "15"}, {20, "20"}, {21, "20 1"}, {100, "1 hundred"},
       {105, "1 hundred 5"}, {110, "1 hundred 10"}, {999, "9 hundred 90 9"}, {1000, "1 thousand"},
@@ -105,6 +107,7 @@ TEST(SpeakNumber, WorkedSequences) {
       // Past nine positions nothing is spoken but million; a minus sign is a silent 0.
       {1000000000, "million"}, {1234567890, "2 hundred 30 4 million 5 hundred 60 7 thousand 8 hundred 90"},
       {-15, "15"}, {-1000, "1 thousand"}};
+  // clang-format on
   sim::Machine machine(test::Config());
   const sim::Outcome outcome = test::RunAfterStartup(machine, [&] {
     for (const auto& [value, words] : table) {

@@ -71,11 +71,13 @@ TEST(Startup, NoSoundDeviceShowsTheDriverMessageAndEndsHavingOpenedNothingElse) 
 }
 
 TEST(Startup, AnyLaterFailureOfStartUpIsFatalWithTheRuntimeReport) {
+  // clang-format off
   const std::pair<std::string, std::string> steps[] = {
       {"SoundSetCooperativeLevel", ""}, {"CreatePrimaryBuffer", ""}, {"GetDirectSound3DListener", ""},
       {"DirectInputCreate", ""}, {"CreateDevice", ""}, {"SetCommonDataFormat", ""},
       {"KeyboardSetCooperativeLevel", ""}, {"Acquire", ""}, {"CreateSoundBufferFromFile", "sounds/pianolp.wav"},
       {"CreateSoundBufferFromFile", "sounds/block.wav"}, {"CreateSoundBufferFromFile", "sounds/swing.wav"}};
+  // clang-format on
   for (const auto& [op, match] : steps) {
     sim::Machine machine(test::Config());
     machine.InjectFailure({.op = op, .code = -1, .match = match});

@@ -44,8 +44,8 @@ void Player(sim::Machine& machine, std::string script) {
     } else if (play.file == "sounds/swing.wav") {
       ++next;
       attack = play.pan;
-      m.PressKey(at, move == 'e' ? 0x01 : move == 'w' ? BlockKey(attack) : CounterKey(attack),
-                 move == 'e' ? Ms(20000) : Ms(40));
+      const uint8_t key = move == 'e' ? 0x01 : move == 'w' ? BlockKey(attack) : CounterKey(attack);
+      m.PressKey(at, key, move == 'e' ? Ms(20000) : Ms(40));
     } else if (play.file == "sounds/block.wav") {
       m.PressKey(at, CounterKey(attack), Ms(40));
     } else if (play.file == "sounds/playagain.wav") {

@@ -58,10 +58,10 @@ void Machine::Enter(const char* op, const std::string& detail, bool logged) {
     const int frame = 0;
     log_.push_back({nowUs_, op, detail, -1, reinterpret_cast<uintptr_t>(&frame)});
   }
-  for (auto& [failure, seen] : failures_) {
+  for (auto& [failure, failed] : failures_) {
     if (failure.op != op || detail.find(failure.match) == std::string::npos) continue;
-    ++seen;
-    if (seen <= failure.skip || (failure.times >= 0 && seen > failure.skip + failure.times)) continue;
+    if (failure.times >= 0 && failed >= failure.times) continue;
+    ++failed;
     if (failure.code == platform::kRuntimeOutOfMemory) throw std::bad_alloc();
     throw platform::RuntimeError(failure.code, std::string(op) + " failed");
   }

@@ -49,8 +49,7 @@ struct Failure {
   std::string op;
   int32_t code;       // 7 raises std::bad_alloc, as an allocation that fails does
   std::string match;  // only calls whose detail holds this
-  int skip = 0;       // let this many matching calls succeed first
-  int times = 1;      // then fail this many; -1: every one after
+  int times = 1;      // the first this many of them fail; -1: every one
 };
 
 struct Config {
@@ -116,7 +115,7 @@ class Machine {
   uint64_t nowUs_ = 0;
   std::vector<Call> log_;
   std::vector<PlayEvent> plays_;
-  std::vector<std::pair<Failure, int>> failures_;  // with the matching calls seen
+  std::vector<std::pair<Failure, int>> failures_;  // with the calls failed so far
   std::multimap<uint64_t, std::pair<uint8_t, bool>> keyEvents_;
   platform::KeyboardState keys_{};
   std::vector<float> randoms_;

@@ -11,10 +11,11 @@ namespace {
 
 std::string Describe(const platform::BufferDescription& d) {
   const platform::WaveFormat& f = d.format;
-  return "flags=" + std::to_string(d.flags) + " bytes=" + std::to_string(d.bufferBytes) + " format=" +
-         std::to_string(f.formatTag) + "," + std::to_string(f.channels) + "," + std::to_string(f.samplesPerSecond) +
-         "," + std::to_string(f.averageBytesPerSecond) + "," + std::to_string(f.blockAlign) + "," +
-         std::to_string(f.bitsPerSample) + "," + std::to_string(f.extraSize) + " alg=" + d.algorithm3D;
+  return "flags=" + std::to_string(d.flags) + " bytes=" + std::to_string(d.bufferBytes) +
+         " format=" + std::to_string(f.formatTag) + "," + std::to_string(f.channels) + "," +
+         std::to_string(f.samplesPerSecond) + "," + std::to_string(f.averageBytesPerSecond) + "," +
+         std::to_string(f.blockAlign) + "," + std::to_string(f.bitsPerSample) + "," + std::to_string(f.extraSize) +
+         " alg=" + d.algorithm3D;
 }
 
 // A static buffer: a position in its sound that moves on with virtual time

@@ -17,7 +17,8 @@ void SetControlText(int controlIndex, const std::string& text) {
   sim::Machine& machine = sim::Machine::Current();
   const auto index = static_cast<size_t>(controlIndex);
   const bool named = machine.form != nullptr && controlIndex >= 0 && index < machine.form->controls.size();
-  machine.Enter("SetControlText", (named ? machine.form->controls[index].name : std::to_string(controlIndex)) + "=" + text);
+  machine.Enter("SetControlText",
+                (named ? machine.form->controls[index].name : std::to_string(controlIndex)) + "=" + text);
 }
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
