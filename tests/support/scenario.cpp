@@ -1,84 +1,99 @@
 #include "tests/support/scenario.h"
 
-#include <fstream>
-#include <random>
+#include <algorithm>
 
-#include "input/keyboard.h"
-#include "shell/devices.h"
 #include "shell/main_window.h"
 #include "shell/product.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
-#include "sound/sound_playback.h"
 
 namespace test {
 
-std::string ProgramFolder() { return GRUMBOSH_PROGRAM_FOLDER; }
-
-sim::Config DefaultConfig() {
-  sim::Config config;
-  config.programFolder = ProgramFolder();
-  return config;
-}
-
-ProgramFolderCopy::ProgramFolderCopy() {
-  std::random_device entropy;
-  path_ = (std::filesystem::temp_directory_path() / ("grumbosh-test-" + std::to_string(entropy()))).string();
-  std::filesystem::create_directories(path_);
-  std::filesystem::copy(std::filesystem::path(ProgramFolder()) / "sounds", std::filesystem::path(path_) / "sounds",
-                        std::filesystem::copy_options::recursive);
-}
-
-ProgramFolderCopy::~ProgramFolderCopy() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void ProgramFolderCopy::Remove(const std::string& file) { std::filesystem::remove(std::filesystem::path(path_) / file); }
-
-void ProgramFolderCopy::Write(const std::string& file, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(std::filesystem::path(path_) / file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+sim::Config Config() { return {.programFolder = GRUMBOSH_PROGRAM_FOLDER}; }
 
 sim::Outcome RunProgram(sim::Machine& machine) {
   ResetModuleState();
-  return machine.Run(Main, {kProductTitle});
+  return machine.Run(Main, kProductTitle);
 }
 
-sim::Outcome RunAfterStartup(sim::Machine& machine, std::function<void()> body) {
+sim::Outcome RunAfterStartup(sim::Machine& machine, const std::function<void()>& body) {
   ResetModuleState();
   return machine.Run(
       [&body] {
         ShowMainWindow();
-        DirectXRoot = platform::CreateDirectX();
-        SoundDevice = DirectXRoot->DirectSoundCreate("");
-        OpenKeyboard();
-        LoadSounds();
+        OpenDevices();
         body();
       },
-      {kProductTitle});
+      kProductTitle);
 }
 
-std::vector<std::string> Played(const sim::Machine& machine) { return machine.PlayedFiles(); }
+namespace {
 
-std::vector<std::string> Details(const sim::Machine& machine, sim::Op op) {
-  std::vector<std::string> details;
-  for (const sim::Call& call : machine.Calls(op)) details.push_back(call.detail);
-  return details;
-}
+uint8_t BlockKey(int32_t pan) { return pan < 0 ? 0x2A : pan == 0 ? 0xC8 : 0x36; }
+uint8_t CounterKey(int32_t pan) { return pan < 0 ? 0xCD : pan == 0 ? 0xCB : 0x39; }
 
-std::vector<std::string> Sequence(const sim::Machine& machine, std::initializer_list<sim::Op> ops) {
-  std::vector<std::string> lines;
-  for (const sim::Call& call : machine.Log()) {
-    for (sim::Op op : ops) {
-      if (call.op == op) {
-        lines.push_back(std::string(sim::OpName(call.op)) + (call.detail.empty() ? "" : " " + call.detail));
-        break;
-      }
+}  // namespace
+
+void Player(sim::Machine& machine, std::string script) {
+  machine.OnPlay([script = std::move(script), next = size_t{0}, attack = int32_t{0}](
+                     sim::Machine& m, const sim::PlayEvent& play) mutable {
+    const char move = next < script.size() ? script[next] : ' ';
+    const uint64_t at = play.startUs + Ms(150);
+    if (play.file == "sounds/intro.wav") {
+      m.PressKey(at, 0x39, Ms(40));
+    } else if (play.file == "sounds/swing.wav") {
+      ++next;
+      attack = play.pan;
+      const uint8_t key = move == 'e' ? 0x01 : move == 'w' ? BlockKey(attack) : CounterKey(attack);
+      m.PressKey(at, key, move == 'e' ? Ms(20000) : Ms(40));
+    } else if (play.file == "sounds/block.wav") {
+      m.PressKey(at, CounterKey(attack), Ms(40));
+    } else if (play.file == "sounds/playagain.wav") {
+      ++next;
+      if (move != '-') m.PressKey(play.endUs + Ms(150), move == 'Y' ? 0x15 : 0x31, Ms(40));
     }
+  });
+}
+
+std::string Transcript(const sim::Machine& machine, size_t from) {
+  const std::vector<sim::Call>& log = machine.Log();
+  std::string words;
+  for (size_t i = from; i < log.size(); ++i) {
+    const sim::Call& call = log[i];
+    const std::string value = call.detail.substr(call.detail.rfind(' ') + 1);
+    std::string word;
+    if (call.play >= 0) {
+      const sim::PlayEvent& play = machine.Plays()[static_cast<size_t>(call.play)];
+      const uint64_t next = i + 1 < log.size() ? log[i + 1].timeUs : machine.NowUs();
+      const bool whole = play.endUs == play.startUs + play.lengthUs - play.fromUs && play.endUs <= next;
+      word = play.file + (play.pan != 0 ? "@" + std::to_string(play.pan) : "") +
+             (play.volume != 0 ? "~" + std::to_string(play.volume) : "") + (play.looping ? "*" : "") +
+             (play.looping || whole ? "" : "!");
+    } else if (call.op == "SetVolume" && value != "0") {
+      word = "~" + value;
+    } else if (call.op == "Stop") {
+      word = "stop";
+    } else if (call.op == "SetControlText") {
+      word = call.detail;
+    } else if (call.op == "Randomize") {
+      word = "seed";
+    } else if (call.op == "EndProgram") {
+      word = "end" + call.detail;
+    } else {
+      continue;
+    }
+    words += (words.empty() ? "" : " ") + word;
   }
-  return lines;
+  return words;
+}
+
+std::string Calls(const sim::Machine& machine, std::initializer_list<std::string_view> ops) {
+  std::string words;
+  for (const sim::Call& call : machine.Log()) {
+    if (std::find(ops.begin(), ops.end(), call.op) == ops.end()) continue;
+    words += (words.empty() ? "" : " ") + call.op + "(" + call.detail + ")";
+  }
+  return words;
 }
 
 }  // namespace test

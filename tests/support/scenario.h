@@ -1,47 +1,46 @@
-// Running the real program, or a part of it, on the simulated machine.
+// Running the real program, or a part of it, on the simulated machine; a
+// player who answers what he hears; and a run as a player hears it and an
+// onlooker sees it.
 #pragma once
 
-#include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "shell/platform/sim/machine.h"
 
 namespace test {
 
-// The built program's folder, with its sounds beside it.
-std::string ProgramFolder();
-
-sim::Config DefaultConfig();
-
-// A copy of the program's folder in a temporary place, so that a test may
-// remove or spoil sound files; removed with the object.
-class ProgramFolderCopy {
- public:
-  ProgramFolderCopy();
-  ~ProgramFolderCopy();
-  const std::string& Path() const { return path_; }
-  void Remove(const std::string& file);
-  void Write(const std::string& file, const std::vector<uint8_t>& bytes);
-
- private:
-  std::string path_;
-};
-
-// Runs the whole program from Main, as a fresh process would.
-sim::Outcome RunProgram(sim::Machine& machine);
-// Runs `body` after the start-up a game needs (window, devices, keyboard and
-// resident sounds, but no introduction and no game), as a fresh process.
-sim::Outcome RunAfterStartup(sim::Machine& machine, std::function<void()> body);
-
-// The files a run played through one-shot buffers, in order.
-std::vector<std::string> Played(const sim::Machine& machine);
-// The calls of one kind, as "detail" strings.
-std::vector<std::string> Details(const sim::Machine& machine, sim::Op op);
-// Every call in order as "Op detail" lines, for sequence checks.
-std::vector<std::string> Sequence(const sim::Machine& machine, std::initializer_list<sim::Op> ops);
-
 constexpr uint64_t Ms(uint64_t ms) { return ms * 1000; }
+
+// A machine whose program sits beside the built game's sounds.
+sim::Config Config();
+// The whole program from Main, as a fresh process.
+sim::Outcome RunProgram(sim::Machine& machine);
+// `body`, in a fresh process whose window is shown and whose devices and
+// resident sounds are open.
+sim::Outcome RunAfterStartup(sim::Machine& machine, const std::function<void()>& body);
+
+// A player who cuts the introduction short with Space, then answers each
+// swing and each question with the next letter of `script`: w blocks (Left
+// Shift, Up arrow or Right Shift) and counter-punches to the next side round
+// (Right arrow, Left arrow or Space), l presses that counter-punch's key
+// instead of a block, e holds Escape for 20 seconds; Y or N answers a question
+// once it has been heard, - leaves it unanswered. Past the script he loses and
+// answers N.
+void Player(sim::Machine& machine, std::string script);
+
+// What a run did from the log's entry `from` on, one word an event:
+// - a sound started: its file, then "@pan" unless at the centre, "~volume"
+//   unless at full volume, "*" when looping, and "!" when it was cut short or
+//   still sounded at the program's next call (it was not waited for);
+// - "~-400" a volume set below full, "stop" a buffer stopped, "txtScore=250" a
+//   text box written, "seed" the random generator reseeded, "end0" the program
+//   ended with status 0.
+std::string Transcript(const sim::Machine& machine, size_t from = 0);
+// The calls of these operations, in order, as "Op(detail)" words.
+std::string Calls(const sim::Machine& machine, std::initializer_list<std::string_view> ops);
 
 }  // namespace test

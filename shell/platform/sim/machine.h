@@ -1,226 +1,127 @@
 // The simulated machine: a backend of the platform layer on which the tests
 // run the real game code, unchanged, through whole scenarios.
 //
-// - Time is virtual: a microsecond clock that does not tick on its own. Each
-//   DoEvents (every pass of every busy loop) advances it by the pass cost;
-//   the tick count is its milliseconds, a 32-bit value that may start
-//   anywhere, also just below 2^31 or 2^32.
-// - Sound buffers are made from real wave files and play for their length.
-// - The keyboard follows a script of presses and releases in virtual time;
-//   a player may also listen to what is played and schedule keys in answer.
-// - Every operation can be made to fail with a chosen result code.
-// - Every call is logged in order, with the virtual time and its arguments.
-// - Message boxes are recorded and answered with OK; ending the program is
-//   observable; a time limit ends a scenario that would never finish.
+// - Time is virtual: a microsecond clock that moves only when the program lets
+//   the window process its messages (DoEvents), by the cost of one pass. The
+//   tick count is its milliseconds, a 32-bit value that may start anywhere.
+// - Sound buffers are made from the real wave files and play for their length.
+// - Keys follow a script in virtual time; a listener hears each sound as it
+//   starts and may schedule keys in answer, as a player would.
+// - Any operation can be made to fail with a chosen result code.
+// - Every call is logged in order, but for those of the busy loops.
+// - Message boxes are recorded and closed at once; ending the program, a
+//   failure that nothing caught and a time limit end a run.
 #pragma once
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/platform/platform.h"
 
 namespace sim {
 
-enum class Op : uint8_t {
-  CreateDirectX,
-  DirectSoundCreate,
-  SoundSetCooperativeLevel,
-  CreatePrimaryBuffer,
-  GetDirectSound3DListener,
-  CreateSoundBufferFromFile,
-  SetVolume,
-  SetPan,
-  Play,
-  GetStatus,
-  Stop,
-  ReleaseBuffer,
-  DirectInputCreate,
-  CreateDevice,
-  SetCommonDataFormat,
-  KeyboardSetCooperativeLevel,
-  Acquire,
-  GetDeviceStateKeyboard,
-  ShowForm,
-  FormHandle,
-  SetControlText,
-  ShowMessageBox,
-  DoEvents,
-  EndProgram,
-  ProgramFolder,
-  ChangeDirectory,
-  GetTickCount,
-  Randomize,
-  Rnd,
-  kCount
-};
-
-const char* OpName(Op op);
-
 struct Call {
   uint64_t timeUs;
-  Op op;
-  std::string detail;  // the arguments, and the object for buffer calls ("#3 -400")
-  std::string result;  // what it gave back, or "failed <code>"
-  uintptr_t stack;     // a frame address inside the call: how deep the caller was
+  std::string op;      // "SetVolume"
+  std::string detail;  // the arguments; a buffer's calls name its file first
+  int play;            // a Play call that started a sound: its index in Plays(), else -1
+  uintptr_t stack;     // an address in the call's frame: how deep the caller was
 };
 
-// One playing of a buffer, as the player heard it.
+// One playing of a buffer, as it is heard.
 struct PlayEvent {
-  uint64_t startUs;
-  uint64_t endUs;  // when it fell silent: finished, stopped or released
-  int bufferId;
-  int32_t flags;  // the buffer's capabilities: 194 for a one-shot buffer
   std::string file;
   int32_t pan;
-  int32_t volume;      // at the start
-  int32_t lastVolume;  // the last one set while it played
+  int32_t volume;
   bool looping;
-  uint64_t startPositionUs;  // where in the sound it (re)started
-  enum class End { Finished, Stopped, Released, StillPlaying } end;
+  uint64_t startUs;
+  uint64_t endUs;     // when it falls silent: played out, stopped or released
+  uint64_t fromUs;    // where in the sound it started: a stopped buffer goes on from there
+  uint64_t lengthUs;  // the sound's whole length
 };
 
 struct Failure {
-  Op op;
-  int32_t code;
-  std::string match;   // only calls whose detail contains this (empty: all)
-  int skip = 0;        // let this many matching calls succeed first
-  int times = 1;       // then fail this many (-1: every one after)
+  std::string op;
+  int32_t code;       // 7 raises std::bad_alloc, as an allocation that fails does
+  std::string match;  // only calls whose detail holds this
+  int times = 1;      // the first this many of them fail; -1: every one
 };
 
 struct Config {
-  uint32_t startTick = 0;                 // the tick count when the program starts
-  uint64_t passCostUs = 1000;             // virtual time each DoEvents takes
+  std::string programFolder;
+  uint32_t startTick = 0;
+  uint64_t passUs = 1000;
   uint64_t timeLimitUs = 4ull * 3600 * 1000 * 1000;
-  std::string programFolder;              // the folder of the program and its sounds
-  std::string startDirectory = "/nonexistent-start-directory";
-  bool logPolling = false;                // also log DoEvents, tick counts, key reads and statuses
-  bool focused = true;                    // whether our window has the focus at the start
 };
 
 struct Outcome {
   enum class How { Returned, Ended, Fatal, TimeLimit } how;
   int exitStatus = 0;
-  int32_t errorNumber = 0;
-  std::string errorDescription;
 };
-
-// Raised out of DoEvents when the scenario's virtual time runs out.
-struct TimeLimitReached {};
 
 class Machine {
  public:
-  explicit Machine(Config config = {});
+  explicit Machine(Config config);
   ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
   static Machine& Current();
-  // Objects of the program may outlive the machine they were made on (the
-  // program's module-level buffers live until the next scenario resets
-  // them); they check this before touching it.
-  uint64_t Id() const { return id_; }
-  static bool IsLive(uint64_t id);
+  // The program's module-level objects outlive the machine they were made
+  // on; they ask before they touch it.
+  static bool IsLive(uint64_t machineId);
 
   // --- Setting the scene
-  void KeyDownAt(uint64_t atUs, uint8_t code);
-  void KeyUpAt(uint64_t atUs, uint8_t code);
+  void KeyAt(uint64_t atUs, uint8_t code, bool down) { keyEvents_.emplace(atUs, std::pair(code, down)); }
   void PressKey(uint64_t atUs, uint8_t code, uint64_t holdUs);
-  void FocusAt(uint64_t atUs, bool focused);
-  void QueueRandom(const std::vector<float>& values);
-  void InjectFailure(const Failure& failure);
-  using PlayListener = std::function<void(Machine&, const PlayEvent&)>;
-  void OnPlay(PlayListener listener);
-  using PassListener = std::function<void(Machine&)>;
-  void OnPass(PassListener listener);
+  // Values Rnd gives before the generator's own.
+  void QueueRandom(const std::vector<float>& values) { randoms_.insert(randoms_.end(), values.begin(), values.end()); }
+  void InjectFailure(const Failure& failure) { failures_.emplace_back(failure, 0); }
+  void OnPlay(std::function<void(Machine&, const PlayEvent&)> listener) { listeners_.push_back(std::move(listener)); }
 
-  // --- Running: calls the entry procedure under the machine's run-time
-  // support (RunProgram) and reports how the program ended.
-  Outcome Run(std::function<void()> entry, const platform::ProgramIdentity& identity = {"Test"});
+  // Calls an entry procedure as the run-time does: a failure that nothing
+  // caught is reported in a message box with this caption.
+  Outcome Run(const std::function<void()>& entry, const std::string& title);
 
-  // --- Observing
+  // --- What happened
   uint64_t NowUs() const { return nowUs_; }
-  uint32_t TickCount() const;
-  const Config& config() const { return config_; }
   const std::vector<Call>& Log() const { return log_; }
-  std::vector<Call> Calls(Op op) const;
-  uint64_t CallCount(Op op) const { return counts_[static_cast<size_t>(op)]; }
-  // Every playing, in the order they started; heard ones are those of audible
-  // volume.
   const std::vector<PlayEvent>& Plays() const { return plays_; }
-  // The files played through one-shot buffers (flags 194), in order.
-  std::vector<std::string> PlayedFiles() const;
-  const std::vector<std::string>& MessageBoxes() const { return messageBoxes_; }
-  const std::vector<std::string>& MessageBoxCaptions() const { return messageCaptions_; }
-  bool FormShown() const { return formShown_; }
-  const platform::FormDescription* Form() const { return form_; }
-  std::string ControlText(const std::string& name) const;
-  const std::string& CurrentDirectory() const { return currentDirectory_; }
+  std::vector<std::pair<std::string, std::string>> messageBoxes;  // text, caption
+  const platform::FormDescription* form = nullptr;
 
-  // --- Used by the backend's objects
-  struct KeyboardModel;
-  void Advance(uint64_t us);
-  void RecordCall(Op op, std::string detail, std::string result = {});
-  void MaybeFail(Op op, const std::string& detail);
-  bool KeyIsDown(uint8_t code);
-  platform::KeyboardState KeysNow();
-  bool FocusedNow();
-  std::string Resolve(const std::string& path) const;
-  uint64_t SoundDurationUs(const std::string& resolvedPath, const std::string& file);
-  int NewBufferId() { return ++lastBufferId_; }
-  size_t StartPlay(PlayEvent event);
-  void EndPlay(size_t index, uint64_t atUs, PlayEvent::End how);
-  void SetPlayVolume(size_t index, int32_t volume) { plays_[index].lastVolume = volume; }
-  void NotifyPlayListeners(size_t index);
+  // --- For the backend's objects
+  const Config config;
+  const uint64_t id;
+  std::string currentDirectory = "/nonexistent-start-directory";
+  // Logs the call (unless it is one of a busy loop's) and raises the failure
+  // injected for it, if any.
+  void Enter(const char* op, const std::string& detail, bool logged = true);
+  void Pass();
+  uint32_t TickCount() const { return static_cast<uint32_t>(config.startTick + nowUs_ / 1000); }
+  platform::KeyboardState Keys();
+  uint64_t SoundLengthUs(const std::string& file);
+  // A sound starts, by the Play call logged last; the listeners hear it.
+  size_t StartPlay(const PlayEvent& play);
+  void Silence(size_t play) { plays_[play].endUs = std::min(plays_[play].endUs, nowUs_); }
   float NextRnd();
-  void SetForm(const platform::FormDescription* form);
-  void SetControl(int index, const std::string& text);
-  void AddMessageBox(const std::string& text, const std::string& caption);
-  void SetCurrentDirectory(const std::string& folder) { currentDirectory_ = folder; }
-  bool LogsPolling() const { return config_.logPolling; }
-  uintptr_t stackMark = 0;
 
  private:
-  void ApplyScheduledUpTo(uint64_t us);
-
-  Config config_;
-  uint64_t id_;
   uint64_t nowUs_ = 0;
   std::vector<Call> log_;
-  std::array<uint64_t, static_cast<size_t>(Op::kCount)> counts_{};
-  std::vector<Failure> failures_;
-  std::vector<int> failureMatches_;
-
-  struct KeyEvent {
-    uint64_t atUs;
-    uint8_t code;
-    bool down;
-  };
-  std::vector<KeyEvent> keyEvents_;  // in time order
-  size_t nextKeyEvent_ = 0;
-  platform::KeyboardState keys_{};
-  std::vector<std::pair<uint64_t, bool>> focusEvents_;
-  bool focused_;
-
-  std::vector<float> randomQueue_;
-  size_t nextRandom_ = 0;
-
-  std::vector<PlayListener> playListeners_;
-  std::vector<PassListener> passListeners_;
   std::vector<PlayEvent> plays_;
-  std::vector<size_t> openPlays_;  // playing once, not yet past their end
-  int lastBufferId_ = 0;
-
-  const platform::FormDescription* form_ = nullptr;
-  bool formShown_ = false;
-  std::vector<std::string> controlTexts_;
-  std::vector<std::string> messageBoxes_;
-  std::vector<std::string> messageCaptions_;
-  std::string currentDirectory_;
-  std::map<std::string, uint64_t> durations_;
+  std::vector<std::pair<Failure, int>> failures_;  // with the calls failed so far
+  std::multimap<uint64_t, std::pair<uint8_t, bool>> keyEvents_;
+  platform::KeyboardState keys_{};
+  std::vector<float> randoms_;
+  size_t nextRandom_ = 0;
+  std::vector<std::function<void(Machine&, const PlayEvent&)>> listeners_;
+  std::map<std::string, uint64_t> lengths_;
 };
 
 }  // namespace sim

@@ -1,6 +1,6 @@
 // The simulated machine's DirectX: a sound device whose buffers play for the
-// length of their files in virtual time, and a keyboard that follows the
-// machine's key script and focus.
+// length of their files in virtual time, and a keyboard that reads the
+// machine's key script.
 #include <memory>
 #include <string>
 
@@ -11,147 +11,71 @@ namespace {
 
 std::string Describe(const platform::BufferDescription& d) {
   const platform::WaveFormat& f = d.format;
-  return "flags=" + std::to_string(d.flags) + " bytes=" + std::to_string(d.bufferBytes) + " format=" +
-         std::to_string(f.formatTag) + "," + std::to_string(f.channels) + "," + std::to_string(f.samplesPerSecond) +
-         "," + std::to_string(f.averageBytesPerSecond) + "," + std::to_string(f.blockAlign) + "," +
-         std::to_string(f.bitsPerSample) + "," + std::to_string(f.extraSize) + " alg=" + d.algorithm3D;
+  return "flags=" + std::to_string(d.flags) + " bytes=" + std::to_string(d.bufferBytes) +
+         " format=" + std::to_string(f.formatTag) + "," + std::to_string(f.channels) + "," +
+         std::to_string(f.samplesPerSecond) + "," + std::to_string(f.averageBytesPerSecond) + "," +
+         std::to_string(f.blockAlign) + "," + std::to_string(f.bitsPerSample) + "," + std::to_string(f.extraSize) +
+         " alg=" + d.algorithm3D;
 }
 
-// A static buffer: a position in the sound, in microseconds, that advances
-// with virtual time while it plays.
+// A static buffer: a position in its sound that moves on with virtual time
+// while it plays.
 class Buffer final : public platform::SoundBuffer {
  public:
-  Buffer(Machine& machine, std::string file, uint64_t durationUs, int32_t flags)
-      : machine_(machine),
-        machineId_(machine.Id()),
-        id_(machine.NewBufferId()),
-        file_(std::move(file)),
-        durationUs_(durationUs),
-        flags_(flags) {}
+  Buffer(Machine& machine, std::string file, uint64_t lengthUs)
+      : machine_(machine), machineId_(machine.id), file_(std::move(file)), lengthUs_(lengthUs) {}
 
+  // Releasing a buffer silences it.
   ~Buffer() override {
-    if (!Machine::IsLive(machineId_)) return;  // its machine is gone
-    Settle();
-    machine_.RecordCall(Op::ReleaseBuffer, Tag(), playing_ ? "was playing" : "");
-    if (playing_) machine_.EndPlay(playIndex_, machine_.NowUs(), PlayEvent::End::Released);
+    if (Machine::IsLive(machineId_) && Playing()) machine_.Silence(play_);
   }
 
-  int Id() const { return id_; }
-
   void SetVolume(int32_t volume) override {
-    const std::string detail = Tag() + " " + std::to_string(volume);
-    machine_.MaybeFail(Op::SetVolume, detail);
-    machine_.RecordCall(Op::SetVolume, detail);
-    RequireControl(platform::kBufferCtrlVolume);
-    RequireRange(volume, -10000, 0);
+    machine_.Enter("SetVolume", file_ + " " + std::to_string(volume));
     volume_ = volume;
-    Settle();
-    if (playing_) machine_.SetPlayVolume(playIndex_, volume);
   }
 
   void SetPan(int32_t pan) override {
-    const std::string detail = Tag() + " " + std::to_string(pan);
-    machine_.MaybeFail(Op::SetPan, detail);
-    machine_.RecordCall(Op::SetPan, detail);
-    RequireControl(platform::kBufferCtrlPan);
-    RequireRange(pan, -10000, 10000);
+    machine_.Enter("SetPan", file_ + " " + std::to_string(pan));
     pan_ = pan;
   }
 
   void Play(int32_t flags) override {
-    const std::string detail = Tag() + " " + std::to_string(flags);
-    machine_.MaybeFail(Op::Play, detail);
-    machine_.RecordCall(Op::Play, detail);
-    Settle();
+    machine_.Enter("Play", file_ + " " + std::to_string(flags));
+    if (Playing()) return;  // playing a playing buffer does not restart it
     const bool looping = (flags & platform::kPlayLooping) != 0;
-    if (playing_) {
-      // Playing a playing buffer does not restart it; the flag still counts,
-      // and the playing goes on under it as a new one from where it is.
-      if (looping == looping_) return;
-      positionUs_ = CurrentPosition();
-      playing_ = false;
-      machine_.EndPlay(playIndex_, machine_.NowUs(), PlayEvent::End::Stopped);
-    }
-    playing_ = true;
-    looping_ = looping;
-    startedAtUs_ = machine_.NowUs();
-    startPositionUs_ = positionUs_;
-    PlayEvent event{startedAtUs_, 0, id_, flags_, file_, pan_, volume_, volume_, looping_, positionUs_,
-                    PlayEvent::End::StillPlaying};
-    event.endUs = looping ? UINT64_MAX : startedAtUs_ + (durationUs_ - positionUs_);
-    playIndex_ = machine_.StartPlay(event);
-    machine_.NotifyPlayListeners(playIndex_);
+    const uint64_t now = machine_.NowUs();
+    play_ = machine_.StartPlay(
+        {file_, pan_, volume_, looping, now, looping ? UINT64_MAX : now + lengthUs_ - fromUs_, fromUs_, lengthUs_});
+    fromUs_ = 0;  // played to its end, it starts from the beginning next time
   }
 
   int32_t GetStatus() override {
-    machine_.MaybeFail(Op::GetStatus, Tag());
-    Settle();
-    const int32_t status =
-        playing_ ? (platform::kStatusPlaying | (looping_ ? platform::kStatusLooping : 0)) : 0;
-    if (machine_.LogsPolling()) {
-      machine_.RecordCall(Op::GetStatus, Tag(), std::to_string(status));
-    } else {
-      machine_.RecordCall(Op::GetStatus, {});
-    }
-    return status;
+    machine_.Enter("GetStatus", file_, false);
+    if (!Playing()) return 0;
+    return platform::kStatusPlaying | (machine_.Plays()[play_].looping ? platform::kStatusLooping : 0);
   }
 
   void Stop() override {
-    machine_.MaybeFail(Op::Stop, Tag());
-    machine_.RecordCall(Op::Stop, Tag());
-    Settle();
-    if (!playing_) return;
-    positionUs_ = CurrentPosition();
-    playing_ = false;
-    machine_.EndPlay(playIndex_, machine_.NowUs(), PlayEvent::End::Stopped);
+    machine_.Enter("Stop", file_);
+    if (!Playing()) return;
+    const PlayEvent& play = machine_.Plays()[play_];
+    fromUs_ = lengthUs_ == 0 ? 0 : (play.fromUs + machine_.NowUs() - play.startUs) % lengthUs_;
+    machine_.Silence(play_);
   }
 
  private:
-  std::string Tag() const { return "#" + std::to_string(id_) + " " + file_; }
+  bool Playing() const { return play_ != kNone && machine_.Plays()[play_].endUs > machine_.NowUs(); }
 
-  void RequireControl(int32_t capability) const {
-    if ((flags_ & capability) == 0) {
-      throw platform::RuntimeError(platform::kDsErrControlUnavailable, "The buffer was made without that control");
-    }
-  }
-
-  static void RequireRange(int32_t value, int32_t low, int32_t high) {
-    if (value < low || value > high) {
-      throw platform::RuntimeError(platform::kErrInvalidArgument, "Value out of range: " + std::to_string(value));
-    }
-  }
-
-  uint64_t CurrentPosition() const {
-    const uint64_t played = startPositionUs_ + (machine_.NowUs() - startedAtUs_);
-    if (durationUs_ == 0) return 0;
-    return looping_ ? played % durationUs_ : std::min(played, durationUs_);
-  }
-
-  // A buffer played once to its end stops there and starts from the
-  // beginning next time.
-  void Settle() {
-    if (!playing_ || looping_) return;
-    const uint64_t endUs = startedAtUs_ + (durationUs_ - startPositionUs_);
-    if (machine_.NowUs() < endUs) return;
-    playing_ = false;
-    positionUs_ = 0;
-    machine_.EndPlay(playIndex_, endUs, PlayEvent::End::Finished);
-  }
-
+  static constexpr size_t kNone = SIZE_MAX;
   Machine& machine_;
   uint64_t machineId_;
-  int id_;
   std::string file_;
-  uint64_t durationUs_;
-  int32_t flags_;
+  uint64_t lengthUs_;
+  uint64_t fromUs_ = 0;
   int32_t volume_ = 0;
   int32_t pan_ = 0;
-  bool playing_ = false;
-  bool looping_ = false;
-  uint64_t positionUs_ = 0;
-  uint64_t startedAtUs_ = 0;
-  uint64_t startPositionUs_ = 0;
-  size_t playIndex_ = 0;
+  size_t play_ = kNone;
 };
 
 class Listener final : public platform::Listener3D {};
@@ -160,8 +84,7 @@ class Primary final : public platform::PrimaryBuffer {
  public:
   explicit Primary(Machine& machine) : machine_(machine) {}
   std::shared_ptr<platform::Listener3D> GetDirectSound3DListener() override {
-    machine_.MaybeFail(Op::GetDirectSound3DListener, {});
-    machine_.RecordCall(Op::GetDirectSound3DListener, {});
+    machine_.Enter("GetDirectSound3DListener", {});
     return std::make_shared<Listener>();
   }
 
@@ -174,105 +97,56 @@ class Device final : public platform::SoundDevice {
   explicit Device(Machine& machine) : machine_(machine) {}
 
   void SetCooperativeLevel(platform::WindowHandle window, int32_t level) override {
-    const std::string detail = "hwnd=" + std::to_string(window) + " level=" + std::to_string(level);
-    machine_.MaybeFail(Op::SoundSetCooperativeLevel, detail);
-    machine_.RecordCall(Op::SoundSetCooperativeLevel, detail);
+    machine_.Enter("SoundSetCooperativeLevel", "hwnd=" + std::to_string(window) + " level=" + std::to_string(level));
   }
 
   std::shared_ptr<platform::PrimaryBuffer> CreatePrimaryBuffer(const platform::BufferDescription& d) override {
-    const std::string detail = Describe(d);
-    machine_.MaybeFail(Op::CreatePrimaryBuffer, detail);
-    machine_.RecordCall(Op::CreatePrimaryBuffer, detail);
+    machine_.Enter("CreatePrimaryBuffer", Describe(d));
     return std::make_shared<Primary>(machine_);
   }
 
   std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
                                                                    const platform::BufferDescription& d) override {
-    const std::string detail = file + " " + Describe(d);
-    machine_.MaybeFail(Op::CreateSoundBufferFromFile, detail);
-    uint64_t duration = 0;
-    try {
-      duration = machine_.SoundDurationUs(machine_.Resolve(file), file);
-    } catch (const platform::RuntimeError& failure) {
-      machine_.RecordCall(Op::CreateSoundBufferFromFile, detail, "failed " + std::to_string(failure.Number()));
-      throw;
-    }
-    auto buffer = std::make_shared<Buffer>(machine_, file, duration, d.flags);
-    machine_.RecordCall(Op::CreateSoundBufferFromFile, detail, "#" + std::to_string(buffer->Id()));
-    return buffer;
+    machine_.Enter("CreateSoundBufferFromFile", file + " " + Describe(d));
+    return std::make_shared<Buffer>(machine_, file, machine_.SoundLengthUs(file));
   }
 
  private:
   Machine& machine_;
 };
 
-// The keyboard device. At the background level it reads whatever has the
-// focus; at the foreground level losing the focus takes the input away.
+// The keyboard device: it reads the key script once acquired.
 class Keyboard final : public platform::InputDevice {
  public:
   explicit Keyboard(Machine& machine) : machine_(machine) {}
 
-  void SetCommonDataFormat(int32_t format) override {
-    const std::string detail = std::to_string(format);
-    machine_.MaybeFail(Op::SetCommonDataFormat, detail);
-    machine_.RecordCall(Op::SetCommonDataFormat, detail);
-    if (format != platform::kDataFormatKeyboard) {
-      throw platform::RuntimeError(platform::kErrInvalidArgument, "Unknown data format");
-    }
-    formatSet_ = true;
-  }
+  void SetCommonDataFormat(int32_t format) override { machine_.Enter("SetCommonDataFormat", std::to_string(format)); }
 
   void SetCooperativeLevel(platform::WindowHandle window, int32_t flags) override {
-    const std::string detail = "hwnd=" + std::to_string(window) + " flags=" + std::to_string(flags);
-    machine_.MaybeFail(Op::KeyboardSetCooperativeLevel, detail);
-    machine_.RecordCall(Op::KeyboardSetCooperativeLevel, detail);
-    flags_ = flags;
+    machine_.Enter("KeyboardSetCooperativeLevel", "hwnd=" + std::to_string(window) + " flags=" + std::to_string(flags));
   }
 
   void Acquire() override {
-    machine_.MaybeFail(Op::Acquire, {});
-    if (Foreground() && !machine_.FocusedNow()) {
-      machine_.RecordCall(Op::Acquire, {}, "failed " + std::to_string(platform::kErrAccessDenied));
-      throw platform::RuntimeError(platform::kErrAccessDenied, "Another application has the keyboard");
-    }
-    machine_.RecordCall(Op::Acquire, {});
+    machine_.Enter("Acquire", {});
     acquired_ = true;
   }
 
   void GetDeviceStateKeyboard(platform::KeyboardState& state) override {
-    machine_.MaybeFail(Op::GetDeviceStateKeyboard, {});
-    if (acquired_ && Foreground() && !machine_.FocusedNow()) {
-      acquired_ = false;
-      Fail(platform::kDierrInputLost, "The keyboard's input was lost");
-    }
-    if (!acquired_ || !formatSet_) Fail(platform::kDierrNotAcquired, "The keyboard is not acquired");
-    state = machine_.KeysNow();
-    machine_.RecordCall(Op::GetDeviceStateKeyboard, {});
+    machine_.Enter("GetDeviceStateKeyboard", {}, false);
+    if (!acquired_) throw platform::RuntimeError(platform::kDierrNotAcquired, "The keyboard is not acquired");
+    state = machine_.Keys();
   }
 
  private:
-  bool Foreground() const { return (flags_ & platform::kCooperativeForeground) != 0; }
-
-  [[noreturn]] void Fail(int32_t code, const char* description) {
-    machine_.RecordCall(Op::GetDeviceStateKeyboard, {}, "failed " + std::to_string(code));
-    throw platform::RuntimeError(code, description);
-  }
-
   Machine& machine_;
-  bool formatSet_ = false;
   bool acquired_ = false;
-  int32_t flags_ = 0;
 };
 
 class Input final : public platform::DirectInput {
  public:
   explicit Input(Machine& machine) : machine_(machine) {}
   std::shared_ptr<platform::InputDevice> CreateDevice(const std::string& guid) override {
-    machine_.MaybeFail(Op::CreateDevice, guid);
-    machine_.RecordCall(Op::CreateDevice, guid);
-    if (guid != "GUID_SysKeyboard") {
-      throw platform::RuntimeError(platform::kErrDeviceNotFound, "No such device: " + guid);
-    }
+    machine_.Enter("CreateDevice", guid);
     return std::make_shared<Keyboard>(machine_);
   }
 
@@ -284,14 +158,11 @@ class Root final : public platform::DirectX {
  public:
   explicit Root(Machine& machine) : machine_(machine) {}
   std::shared_ptr<platform::SoundDevice> DirectSoundCreate(const std::string& guid) override {
-    const std::string detail = "guid=" + guid;
-    machine_.MaybeFail(Op::DirectSoundCreate, detail);
-    machine_.RecordCall(Op::DirectSoundCreate, detail);
+    machine_.Enter("DirectSoundCreate", guid);
     return std::make_shared<Device>(machine_);
   }
   std::shared_ptr<platform::DirectInput> DirectInputCreate() override {
-    machine_.MaybeFail(Op::DirectInputCreate, {});
-    machine_.RecordCall(Op::DirectInputCreate, {});
+    machine_.Enter("DirectInputCreate", {});
     return std::make_shared<Input>(machine_);
   }
 
@@ -306,8 +177,7 @@ namespace platform {
 
 std::shared_ptr<DirectX> CreateDirectX() {
   sim::Machine& machine = sim::Machine::Current();
-  machine.MaybeFail(sim::Op::CreateDirectX, {});
-  machine.RecordCall(sim::Op::CreateDirectX, {});
+  machine.Enter("CreateDirectX", {});
   return std::make_shared<sim::Root>(machine);
 }
 
