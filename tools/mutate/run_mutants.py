@@ -299,6 +299,23 @@ def write_results(path, args, results, started):
     tmp.replace(path)
 
 
+def prepare(args, builds, suites, chosen, logs):
+    """Builds every suite the chosen mutants need and runs it unmutated."""
+    started = time.time()
+    used = {}
+    for m in chosen:
+        used.setdefault(m["suite"], suites[m["suite"]])
+    for name, suite in used.items():
+        print(f"building suite {name}", flush=True)
+        if not builds.make(suite, logs / "baseline.log"):
+            sys.exit(f"the unmutated tree does not build: see {logs / 'baseline.log'}")
+        if not args.no_baseline:
+            killed, detail = run_suite(builds, suite, logs / "baseline.log", confirm=False)
+            if killed:
+                sys.exit(f"suite {name} fails without any mutant: {detail} (see {logs / 'baseline.log'})")
+    print(f"baseline ready in {time.time() - started:.0f} s", flush=True)
+
+
 # ---------------------------------------------------------------------------
 
 
@@ -357,21 +374,9 @@ def main():
     builds = Builds(args.tree, args.build, args.jobs, logs)
     started = time.time()
 
-    used = {}
-    for m in chosen:
-        used.setdefault(m["suite"], suites[m["suite"]])
-    for name, suite in used.items():
-        print(f"building suite {name}", flush=True)
-        if not builds.make(suite, logs / "baseline.log"):
-            sys.exit(f"the unmutated tree does not build: see {logs / 'baseline.log'}")
-        if not args.no_baseline:
-            killed, detail = run_suite(builds, suite, logs / "baseline.log", confirm=False)
-            if killed:
-                sys.exit(f"suite {name} fails without any mutant: {detail} (see {logs / 'baseline.log'})")
-    print(f"baseline ready in {time.time() - started:.0f} s", flush=True)
-
     results = []
     try:
+        prepare(args, builds, suites, chosen, logs)
         for i, m in enumerate(chosen, 1):
             t0 = time.time()
             log = logs / f"{m['id']}.log"
