@@ -57,22 +57,43 @@ def load_catalogue(path):
         m.setdefault("suite", areas.get(m["area"]))
         if m["suite"] not in suites:
             sys.exit(f"mutant {m['id']}: no suite {m['suite']!r}")
-        finds = m["find"] if isinstance(m["find"], list) else [m["find"]]
-        replaces = m["replace"] if isinstance(m["replace"], list) else [m["replace"]]
-        if len(finds) != len(replaces) or finds == replaces:
-            sys.exit(f"mutant {m['id']}: find and replace must pair up and differ")
-        m["edits"] = list(zip(finds, replaces))
+        # The mutant's own edit first, then its variants: the same fault in
+        # code that has moved or changed, each given by what differs.
+        m["targets"] = []
+        for v in [m] + m.get("variant", []):
+            finds, replaces = v.get("find", m["find"]), v.get("replace", m["replace"])
+            finds = finds if isinstance(finds, list) else [finds]
+            replaces = replaces if isinstance(replaces, list) else [replaces]
+            if len(finds) != len(replaces) or finds == replaces:
+                sys.exit(f"mutant {m['id']}: find and replace must pair up and differ")
+            m["targets"].append((v.get("file", m["file"]), list(zip(finds, replaces))))
         m["on_request"] = m["area"] in on_request
     return suites, mutants
 
 
-def mutated_text(text, mutant):
-    for find, replace in mutant["edits"]:
+def mutated_text(text, edits):
+    for find, replace in edits:
         count = text.count(find)
         if count != 1:
             raise NotApplicable(f"found {count} times: {find.splitlines()[0][:60]!r}")
         text = text.replace(find, replace, 1)
     return text
+
+
+def apply_target(tree, mutant):
+    """The first of the mutant's targets that applies: (index, file, original bytes, mutated text)."""
+    reasons = []
+    for index, (file, edits) in enumerate(mutant["targets"]):
+        path = tree / file
+        if not path.is_file():
+            reasons.append(f"no file {file}")
+            continue
+        original = path.read_bytes()
+        try:
+            return index, file, original, mutated_text(original.decode("utf-8"), edits)
+        except NotApplicable as e:
+            reasons.append(str(e))
+    raise NotApplicable("; ".join(reasons))
 
 
 def select(mutants, only, areas):
@@ -99,15 +120,11 @@ class Mutation:
     """Writes the mutant into the tree; on leaving, the original bytes are back."""
 
     def __init__(self, tree, build, mutant):
-        self.path = tree / mutant["file"]
-        self.journal = build / JOURNAL
-        self.mutant = mutant
+        self.tree, self.journal, self.mutant = tree, build / JOURNAL, mutant
 
     def __enter__(self):
-        if not self.path.is_file():
-            raise NotApplicable(f"no file {self.mutant['file']}")
-        self.original = self.path.read_bytes()
-        text = mutated_text(self.original.decode("utf-8"), self.mutant)
+        self.variant, self.file, self.original, text = apply_target(self.tree, self.mutant)
+        self.path = self.tree / self.file
         # The journal comes first: if this process is killed, the next run
         # restores the file before doing anything else.
         self.journal.write_text(json.dumps({"path": str(self.path), "original": self.original.decode("utf-8")}))
@@ -199,7 +216,19 @@ class Builds:
 
     def make(self, suite, log, timeout=1800):
         folder = self.configure(suite)
-        return run(["ninja", "-C", folder, f"-j{self.jobs}"] + suite["build"], log, timeout) == 0
+        return run(["ninja", "-C", folder, f"-j{self.jobs}"] + self.targets(suite), log, timeout) == 0
+
+    def targets(self, suite):
+        """The suite's targets that this tree has: a suite may name the old and
+        the new name of a test tool."""
+        folder = self.folder(suite)
+        out = subprocess.run(["ninja", "-C", folder, "-t", "targets", "all"], capture_output=True, text=True,
+                             check=True).stdout
+        known = {line.split(":")[0] for line in out.splitlines()}
+        present = [t for t in suite["build"] if t in known]
+        if not present:
+            sys.exit(f"none of the targets {', '.join(suite['build'])} is in {folder}")
+        return present
 
     def listed(self, suite):
         folder = self.folder(suite)
@@ -212,11 +241,15 @@ class Builds:
     def regex(self, suite, stage):
         if "regex" in stage:
             return stage["regex"]
-        wanted = set(stage["uses"])
-        names = [t["name"] for t in self.listed(suite)
-                 if any(os.path.basename(str(arg)) in wanted for arg in t.get("command", []))]
+        # A test is chosen when every word of one entry is the basename of an
+        # argument of its command: "game_tests", or "e2e.sh layout".
+        names = []
+        for t in self.listed(suite):
+            words = {os.path.basename(str(arg)) for arg in t.get("command", [])}
+            if any(set(entry.split()) <= words for entry in stage["uses"]):
+                names.append(t["name"])
         if not names:
-            sys.exit(f"no test uses {', '.join(sorted(wanted))} in {self.folder(suite)}")
+            sys.exit(f"no test uses {' or '.join(stage['uses'])} in {self.folder(suite)}")
         return "^(" + "|".join(re.escape(n) for n in names) + ")$"
 
     def test(self, suite, stage, log):
@@ -310,7 +343,7 @@ def prepare(args, builds, suites, chosen, logs):
         if not builds.make(suite, logs / "baseline.log"):
             sys.exit(f"the unmutated tree does not build: see {logs / 'baseline.log'}")
         if not args.no_baseline:
-            killed, detail = run_suite(builds, suite, logs / "baseline.log", confirm=False)
+            killed, detail = run_suite(builds, suite, logs / "baseline.log", not args.no_confirm)
             if killed:
                 sys.exit(f"suite {name} fails without any mutant: {detail} (see {logs / 'baseline.log'})")
     print(f"baseline ready in {time.time() - started:.0f} s", flush=True)
@@ -349,10 +382,8 @@ def main():
             state = "ok"
             if args.dry_run:
                 try:
-                    path = args.tree / m["file"]
-                    if not path.is_file():
-                        raise NotApplicable(f"no file {m['file']}")
-                    mutated_text(path.read_text(), m)
+                    variant, file = apply_target(args.tree, m)[:2]
+                    state = f"ok (variant {variant}: {file})" if variant else "ok"
                 except NotApplicable as e:
                     state, bad = f"n/a: {e}", bad + 1
             print(f"{m['id']:48} {m['area']:6} {m['file']:40} {state}")
@@ -380,9 +411,10 @@ def main():
         for i, m in enumerate(chosen, 1):
             t0 = time.time()
             log = logs / f"{m['id']}.log"
-            status, detail = "survived", ""
+            status, detail, file, variant = "survived", "", m["file"], None
             try:
-                with Mutation(args.tree, args.build, m):
+                with Mutation(args.tree, args.build, m) as mutation:
+                    file, variant = mutation.file, mutation.variant
                     if not builds.make(suites[m["suite"]], log):
                         status, detail = "stillborn", f"build failed, see {log}"
                     else:
@@ -390,7 +422,7 @@ def main():
                         status = "killed" if killed else "survived"
             except NotApplicable as e:
                 status, detail = "n/a", str(e)
-            results.append({"id": m["id"], "area": m["area"], "file": m["file"], "fault": m["fault"],
+            results.append({"id": m["id"], "area": m["area"], "file": file, "variant": variant, "fault": m["fault"],
                             "status": status, "detail": detail, "seconds": round(time.time() - t0, 1)})
             print(f"[{i}/{len(chosen)}] {m['id']}: {status} {detail[:100]}", flush=True)
             write_results(args.results, args, results, started)
