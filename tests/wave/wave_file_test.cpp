@@ -74,9 +74,9 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
 #if defined(__unix__)
   // Root opens any file, so as root this test runs again as user nobody, from a copy of the program.
   chmod(path.c_str(), 0);
-  const std::string copy = path + ".exe";
+  const std::string copy = path + ".exe", self = std::filesystem::read_symlink("/proc/self/exe").string();
   if (geteuid() != 0) EXPECT_EQ(Outcome(path), error("cannot be opened", kErrAccessDenied));
-  else EXPECT_EQ(std::system(("cp /proc/self/exe " + copy + " && setpriv --reuid=nobody --regid=nogroup --clear-groups " +
+  else EXPECT_EQ(std::system(("cp " + self + " " + copy + " && setpriv --reuid=nobody --regid=nogroup --clear-groups " +
                               copy + "; s=$?; rm " + copy + "; exit $s").c_str()), 0);
 #endif
   std::filesystem::remove(path);
