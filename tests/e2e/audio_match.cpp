@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   for (int arg = 3; arg < argc; ++arg) {
     const bool absent = argv[arg][0] == '!';
     std::istringstream names(argv[arg] + (absent ? 1 : 0));
-    std::string found = "nothing";
+    std::string found = argv[arg];
     double best = 0;
     size_t end = from;
     for (std::string name; std::getline(names, name, '|');) {
