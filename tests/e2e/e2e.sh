@@ -183,4 +183,3 @@ keys() {
 }
 
 case $scenario in keys_foreground) keys --foreground ;; *) "$scenario" ;; esac
-echo "$platform $scenario: passed"
