@@ -13,6 +13,7 @@
 #include <fstream>
 #include <numbers>
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,13 +63,12 @@ int main(int argc, char** argv) {
   size_t from = 0;  // where the previous match ended
   for (int arg = 3; arg < argc; ++arg) {
     const bool absent = argv[arg][0] == '!';
-    const std::string names = argv[arg] + (absent ? 1 : 0);
-    std::string found = names;
+    std::istringstream names(argv[arg] + (absent ? 1 : 0));
+    std::string found = argv[arg];
     double best = 0;
     size_t end = from;
-    for (size_t first = 0, last = 0; first < names.size(); first = last + 1) {
-      last = std::min(names.find('|', first), names.size());
-      const std::vector<float> wanted = Read(names.substr(first, last - first));
+    for (std::string name; std::getline(names, name, '|');) {
+      const std::vector<float> wanted = Read(name);
       if (wanted.empty() || wanted.size() > recording.size()) continue;
       Spectrum product = Fft(Padded(wanted, size), -1);
       for (size_t i = 0; i < size; ++i) product[i] = heard[i] * std::conj(product[i]);
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         const double window = energy[lag + wanted.size()] - energy[lag];
         if (window < norm / 1000) continue;  // near silence
         const double score = product[lag].real() / static_cast<double>(size) / std::sqrt(window * norm);
-        if (score > best) best = score, found = names.substr(first, last - first), end = lag + wanted.size();
+        if (score > best) best = score, found = name, end = lag + wanted.size();
       }
     }
     const bool pass = absent ? best < 0.45 : best >= 0.6;

@@ -2,10 +2,11 @@
 // keyboard checks. It prints "down CODE" and "up CODE" for every change of the
 // key state (DirectInput codes), and "failed NUMBER" once for a run of failed
 // reads, while it opens the keyboard again at the foreground level, as the game
-// does. Escape ends it with status 0.
+// does.
 //   window_probe [--foreground]   the level of the first keyboard; else background
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "shell/main_window.h"
 #include "shell/platform/platform.h"
@@ -19,7 +20,7 @@ void Probe() {
   platform::ShowForm(frmGrumboshDescription());
   std::shared_ptr<platform::InputDevice> keyboard;
   platform::KeyboardState shown{}, state{};
-  for (bool failing = false;; platform::DoEvents(), std::fflush(stdout)) {
+  for (int32_t failed = 0;; platform::DoEvents(), std::fflush(stdout)) {
     try {
       if (!keyboard) {
         keyboard = platform::CreateDirectX()->DirectInputCreate()->CreateDevice("GUID_SysKeyboard");
@@ -28,18 +29,16 @@ void Probe() {
         keyboard->Acquire();
       }
       keyboard->GetDeviceStateKeyboard(state);
+      failed = 0;
     } catch (const platform::RuntimeError& failure) {
-      if (!failing) std::printf("failed %d\n", failure.Number());
-      failing = true;
+      if (std::exchange(failed, failure.Number()) == 0) std::printf("failed %d\n", failed);
       keyboard = nullptr;
       Level = platform::kCooperativeForeground;
       continue;
     }
-    failing = false;
     for (size_t code = 0; code < state.size(); ++code)
       if ((state[code] ^ shown[code]) & 0x80) std::printf("%s %zu\n", state[code] & 0x80 ? "down" : "up", code);
     shown = state;
-    if (state[1] & 0x80) platform::EndProgram(0);
   }
 }
 

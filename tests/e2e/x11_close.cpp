@@ -8,12 +8,10 @@
 int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr || argc != 2) return 2;
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = std::strtoul(argv[1], nullptr, 0);
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XEvent close{.xclient = {.type = ClientMessage, .serial = 0, .send_event = True, .display = display,
+                           .window = std::strtoul(argv[1], nullptr, 0),
+                           .message_type = XInternAtom(display, "WM_PROTOCOLS", False), .format = 32,
+                           .data = {.l = {static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False))}}}};
+  XSendEvent(display, close.xclient.window, False, NoEventMask, &close);
   XCloseDisplay(display);
 }
