@@ -8,7 +8,8 @@ the file is put back exactly as it was. A mutant is
   killed        a selected test failed or timed out;
   survived      every selected test passed;
   stillborn     it did not compile (not counted);
-  n/a           its snippet is not found, or found more than once (not counted).
+  n/a           its snippet, and every variant's, is not found or found more
+                than once (not counted).
 
   run_mutants.py [--tree DIR] [--build DIR] [--only ID,...] [--area AREA,...]
                  [--dry-run] [--list] [--no-baseline] [--no-confirm] [--results FILE]
@@ -342,6 +343,10 @@ def prepare(args, builds, suites, chosen, logs):
         print(f"building suite {name}", flush=True)
         if not builds.make(suite, logs / "baseline.log"):
             sys.exit(f"the unmutated tree does not build: see {logs / 'baseline.log'}")
+    # Tests are listed once everything is built: a test program's tests are
+    # known only after its build.
+    builds.tests.clear()
+    for name, suite in used.items():
         if not args.no_baseline:
             killed, detail = run_suite(builds, suite, logs / "baseline.log", not args.no_confirm)
             if killed:
