@@ -5,9 +5,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 
 #include "shell/platform/sim/machine.h"
 
@@ -17,11 +15,10 @@ constexpr uint64_t Ms(uint64_t ms) { return ms * 1000; }
 
 // A machine whose program sits beside the built game's sounds.
 sim::Config Config();
-// The whole program from Main, as a fresh process.
-sim::Outcome RunProgram(sim::Machine& machine);
-// `body`, in a fresh process whose window is shown and whose devices and
-// resident sounds are open.
-sim::Outcome RunAfterStartup(sim::Machine& machine, const std::function<void()>& body);
+// The whole program from Main, as a fresh process; or, given `afterStartup`,
+// that in a fresh process whose window is shown and whose devices and resident
+// sounds are open.
+sim::Outcome RunProgram(sim::Machine& machine, const std::function<void()>& afterStartup = nullptr);
 
 // A player who cuts the introduction short with Space, then answers each
 // swing and each question with the next letter of `script`: w blocks (Left
@@ -34,13 +31,14 @@ void Player(sim::Machine& machine, std::string script);
 
 // What a run did from the log's entry `from` on, one word an event:
 // - a sound started: its file, then "@pan" unless at the centre, "~volume"
-//   unless at full volume, "*" when looping, and "!" when it was cut short or
-//   still sounded at the program's next call (it was not waited for);
+//   unless at full volume, "+" unless from the sound's start, "*" when looping,
+//   and "!" when it was cut short or still sounded at the program's next call
+//   (it was not waited for);
 // - "~-400" a volume set below full, "stop" a buffer stopped, "txtScore=250" a
 //   text box written, "seed" the random generator reseeded, "end0" the program
 //   ended with status 0.
 std::string Transcript(const sim::Machine& machine, size_t from = 0);
-// The calls of these operations, in order, as "Op(detail)" words.
-std::string Calls(const sim::Machine& machine, std::initializer_list<std::string_view> ops);
+// Every call logged, in order, as "Op(detail)" words.
+std::string Calls(const sim::Machine& machine);
 
 }  // namespace test
