@@ -219,9 +219,10 @@ TEST(SpeakNumber, WorkedSequences) {
 }
 
 // Draws that send the attack from the left, the centre and the right (twice
-// the draw rounded half to even: 0.5 is left, 1.5 right), and those sides'
-// pans as a transcript writes them.
-constexpr float kDraw[3] = {0.25f, 0.5f, 0.75f};
+// the draw rounded half to even: 0.5 is left, 1.5 right; 0.3 is the centre,
+// where a third of the draws would be left), and those sides' pans as a
+// transcript writes them.
+constexpr float kDraw[3] = {0.25f, 0.3f, 0.75f};
 const std::string kPan[3] = {"@-10000", "", "@10000"};
 
 // An exchange for each draw, fought at `agility`, as heard, then their results.
