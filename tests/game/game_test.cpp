@@ -15,8 +15,6 @@
 #include "sound/sound_playback.h"
 #include "tests/support/scenario.h"
 
-namespace {
-
 using test::Ms;
 using How = sim::Outcome::How;
 using Boxes = std::vector<std::pair<std::string, std::string>>;
@@ -397,4 +395,3 @@ TEST(GameFlow, AThousandGamesInOneProcessStartAtTheSameStackDepth) {
   EXPECT_EQ(depths.count(*depths.begin()), 1000u) << "abandoned games unwind";
 }
 
-}  // namespace
