@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh play       building and running the game
 #   scripts/install-deps.sh test       the tests of the Linux build (and play)
 #   scripts/install-deps.sh windows    cross-compiling and testing the Windows build
+#   scripts/install-deps.sh latency    bench/latency/run.sh: private sound servers (and play)
 #
 # Several may be named. Uses sudo when not run as root. Packages come with
 # their recommendations, as the builds were made and tested with them.
@@ -16,6 +17,8 @@ test=("${play[@]}" googletest libgtest-dev libbenchmark-dev clang libclang-rt-14
 windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build googletest python3 sox
          pulseaudio pulseaudio-utils libasound2-plugins
          xvfb xauth xdotool x11-utils imagemagick)
+latency=("${play[@]}" pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
+         libpulse-dev libxtst-dev xvfb xauth xdotool sox)
 
 packages=()
 for need in "$@"; do
@@ -23,10 +26,11 @@ for need in "$@"; do
     play) packages+=("${play[@]}") ;;
     test) packages+=("${test[@]}") ;;
     windows) packages+=("${windows[@]}") ;;
-    *) echo "usage: $0 play|test|windows ..." >&2; exit 2 ;;
+    latency) packages+=("${latency[@]}") ;;
+    *) echo "usage: $0 play|test|windows|latency ..." >&2; exit 2 ;;
   esac
 done
-[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows ..." >&2; exit 2; }
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency ..." >&2; exit 2; }
 
 missing=()
 for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
