@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh play       building and running the game
 #   scripts/install-deps.sh test       the tests of the Linux build (and play)
 #   scripts/install-deps.sh windows    cross-compiling and testing the Windows build
+#   scripts/install-deps.sh package    building and checking the Debian package (and play)
 #
 # Several may be named. Uses sudo when not run as root. Packages come with
 # their recommendations, as the builds were made and tested with them.
@@ -16,6 +17,7 @@ test=("${play[@]}" googletest libgtest-dev libbenchmark-dev clang libclang-rt-14
 windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build googletest python3 sox
          pulseaudio pulseaudio-utils libasound2-plugins
          xvfb xauth xdotool x11-utils imagemagick)
+package=("${play[@]}" dpkg-dev imagemagick lintian desktop-file-utils)
 
 packages=()
 for need in "$@"; do
@@ -23,10 +25,11 @@ for need in "$@"; do
     play) packages+=("${play[@]}") ;;
     test) packages+=("${test[@]}") ;;
     windows) packages+=("${windows[@]}") ;;
-    *) echo "usage: $0 play|test|windows ..." >&2; exit 2 ;;
+    package) packages+=("${package[@]}") ;;
+    *) echo "usage: $0 play|test|windows|package ..." >&2; exit 2 ;;
   esac
 done
-[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows ..." >&2; exit 2; }
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|package ..." >&2; exit 2; }
 
 missing=()
 for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
