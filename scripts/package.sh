@@ -7,8 +7,8 @@
 #   scripts/package.sh --install-and-play E2E_TOOLS [BUILD_FOLDER]
 #
 # The package is BUILD_FOLDER/grumbosh_VERSION_ARCH.deb; install it with
-# apt install ./BUILD_FOLDER/grumbosh_*.deb. An error from lintian fails the
-# script; its warnings are shown.
+# apt install ./BUILD_FOLDER/grumbosh_*.deb. An error or a warning from
+# lintian fails the script.
 #
 # With --install-and-play (as root, as in CI) the package is then installed
 # with apt-get, the end-to-end game scenario (tests/e2e/e2e.sh, with the
@@ -46,7 +46,7 @@ cmake --build "$build" --target grumbosh grumbosh_package_files -j "$jobs"
 
 deb=$(realpath "$build"/grumbosh_*.deb)
 desktop-file-validate packaging/grumbosh.desktop
-lintian --tag-display-limit 0 --fail-on error "$deb"
+lintian --tag-display-limit 0 --fail-on error,warning "$deb"
 echo "Debian package: $deb"
 [ -n "$tools" ] || exit 0
 
