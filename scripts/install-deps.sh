@@ -17,7 +17,7 @@ test=("${play[@]}" googletest libgtest-dev libbenchmark-dev clang libclang-rt-14
 windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build googletest python3 sox
          pulseaudio pulseaudio-utils libasound2-plugins
          xvfb xauth xdotool x11-utils imagemagick)
-package=("${play[@]}" dpkg-dev imagemagick lintian desktop-file-utils)
+package=("${play[@]}" dpkg-dev file imagemagick lintian desktop-file-utils)
 
 packages=()
 for need in "$@"; do

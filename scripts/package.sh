@@ -26,7 +26,7 @@ fi
 build=${1:-build-package}
 jobs=${GRUMBOSH_JOBS:-2}
 
-for tool in cmake ninja dpkg-buildflags dpkg-shlibdeps convert lintian desktop-file-validate; do
+for tool in cmake ninja dpkg-buildflags dpkg-shlibdeps file convert lintian desktop-file-validate; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh package" >&2; exit 1; }
 done
 
