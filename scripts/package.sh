@@ -10,16 +10,16 @@
 # apt install ./BUILD_FOLDER/grumbosh_*.deb. An error or a warning from
 # lintian fails the script.
 #
-# With --install-and-play (as root, as in CI) the package is then installed
-# with apt-get, the end-to-end game scenario (tests/e2e/e2e.sh, with the
-# tools built in E2E_TOOLS, such as build/tests/e2e) plays the installed
-# program from another folder, and the package is purged: no file of it may
-# be left, and of its folders only those other packages share.
+# With --install-and-play the package is then installed with apt-get (by
+# root, as in CI, or through sudo), the end-to-end game scenario
+# (tests/e2e/e2e.sh, with the tools built in E2E_TOOLS, such as
+# build/tests/e2e) plays the installed program from another folder, and the
+# package is purged: no file of it may be left, and of its folders only
+# those other packages share. An installed grumbosh is replaced and purged.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools=""
 if [ "${1:-}" = --install-and-play ]; then
-  [ "$(id -u)" -eq 0 ] || { echo "--install-and-play installs and purges the package: run it as root" >&2; exit 1; }
   tools=$(realpath "${2:?the folder of the end-to-end tools}")
   shift 2
 fi
@@ -51,19 +51,20 @@ echo "Debian package: $deb"
 [ -n "$tools" ] || exit 0
 
 echo "== Installing the package, playing it from another folder, removing it"
-export DEBIAN_FRONTEND=noninteractive
-apt-get install -y -qq "$deb"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb"
 listed=$(mktemp)
 trap 'rm -f "$listed"' EXIT
 dpkg -L grumbosh >"$listed"
 status=0
 # Players find it in the PATH a login shell gives a user.
-found=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i sh -lc 'command -v grumbosh') || true
+found=$($sudo setpriv --reuid=nobody --regid=nogroup --clear-groups env -i sh -lc 'command -v grumbosh') || true
 [ "$found" = /usr/games/grumbosh ] || { echo "FAIL: a player's PATH finds grumbosh at '$found'" >&2; status=1; }
 repo=$PWD
 (cd /tmp && bash "$repo/tests/e2e/e2e.sh" linux game /usr/games/grumbosh "$tools") || status=1
 
-apt-get remove --purge -y -qq grumbosh
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq grumbosh
 ! dpkg -s grumbosh >/dev/null 2>&1 || { echo "FAIL: grumbosh is still known to dpkg" >&2; status=1; }
 while read -r path; do
   if [ -e "$path" ] || [ -L "$path" ]; then
