@@ -5,6 +5,7 @@
 #   scripts/install-deps.sh test       the tests of the Linux build (and play)
 #   scripts/install-deps.sh windows    cross-compiling and testing the Windows build
 #   scripts/install-deps.sh latency    bench/latency/run.sh: private sound servers (and play)
+#   scripts/install-deps.sh package    building and checking the Debian package (and play)
 #
 # Several may be named. Uses sudo when not run as root. Packages come with
 # their recommendations, as the builds were made and tested with them.
@@ -19,6 +20,7 @@ windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build goog
          xvfb xauth xdotool x11-utils imagemagick)
 latency=("${play[@]}" pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
          libpulse-dev libxtst-dev xvfb xauth xdotool sox)
+package=("${play[@]}" dpkg-dev file imagemagick lintian desktop-file-utils)
 
 packages=()
 for need in "$@"; do
@@ -27,10 +29,11 @@ for need in "$@"; do
     test) packages+=("${test[@]}") ;;
     windows) packages+=("${windows[@]}") ;;
     latency) packages+=("${latency[@]}") ;;
-    *) echo "usage: $0 play|test|windows|latency ..." >&2; exit 2 ;;
+    package) packages+=("${package[@]}") ;;
+    *) echo "usage: $0 play|test|windows|latency|package ..." >&2; exit 2 ;;
   esac
 done
-[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency ..." >&2; exit 2; }
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency|package ..." >&2; exit 2; }
 
 missing=()
 for p in $(printf '%s\n' "${packages[@]}" | sort -u); do

@@ -2,11 +2,13 @@
 # Installs what is missing, builds and runs every test: first the unit tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the wave
 # reader's fuzzer for a bounded time, then the Windows program, cross-compiled
-# and tested under wine, and last the whole suite (end-to-end tests of the
-# real program included) on a warnings-as-errors build.
+# and tested under wine, then the whole suite (end-to-end tests of the real
+# program included) on a warnings-as-errors build, and last the Debian
+# package: built, checked by lintian, installed, played end to end from
+# another folder and purged.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh test windows
+scripts/install-deps.sh test windows package
 jobs=$(nproc)
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -30,3 +32,6 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR
   -DGRUMBOSH_TESTS=ON -DGRUMBOSH_BENCHMARKS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
+
+echo "== The Debian package"
+GRUMBOSH_JOBS=$jobs scripts/package.sh --install-and-play build/tests/e2e build-package

@@ -14,8 +14,10 @@
 #                 without, its keyboard opened at the background or foreground level
 #   TOOLS: the folder of audio_match, and for linux of window_probe, x11_close and message_spy.
 set -euo pipefail
-platform=$1 scenario=$2 program=$(readlink -f "$3") tools=$4
-sounds=$(dirname "$program")/sounds work=$(mktemp -d) pids=()
+# The program is started by the path given (an installed launcher, a link);
+# its sounds are beside the file that path leads to.
+platform=$1 scenario=$2 program=$(realpath -s "$3") tools=$4
+sounds=$(dirname "$(readlink -f "$3")")/sounds work=$(mktemp -d) pids=()
 finish() {
   local status=$?
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
