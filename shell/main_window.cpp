@@ -12,6 +12,12 @@ constexpr int kRoundIndex = 1;
 constexpr int kScoreIndex = 3;
 constexpr int kAgilityIndex = 5;
 
+// GCC 12 at -O3 takes a string of this description for uninitialised in the
+// static initialiser it generates (a known false warning of that compiler).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 const platform::FormDescription kFrmGrumbosh{
     .name = "frmGrumbosh",
     .title = kProductTitle,
@@ -36,6 +42,9 @@ const platform::FormDescription kFrmGrumbosh{
         },
     .icon = &AppIcon(),
 };
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 int ControlIndex(TextBox box) {
   switch (box) {
