@@ -5,6 +5,7 @@
 // process or a child of it.
 #include <X11/Xlib.h>
 #include <X11/extensions/XRes.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <SDL_syswm.h>
@@ -31,6 +32,19 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(20);
 // The window in front may be destroyed between two questions about it; the
 // error that follows only means it is no longer ours.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+// Held while the watch talks to the server. SDL forks the box's process just
+// as the watch starts, and a child forked while this thread holds one of
+// Xlib's locks (extensions take a global one) would wait for it forever; so a
+// fork first waits for the watch to be done talking.
+std::mutex g_talking;
+
+void WaitForTalkBeforeFork() {
+  static std::once_flag registered;
+  std::call_once(registered, [] {
+    pthread_atfork([] { g_talking.lock(); }, [] { g_talking.unlock(); }, [] { g_talking.unlock(); });
+  });
+}
 
 pid_t ParentProcess(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -68,6 +82,7 @@ class BoxFocusWatch::Watcher {
     if (form != nullptr && SDL_GetWindowWMInfo(form, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
       formWindow = info.info.x11.window;
     }
+    WaitForTalkBeforeFork();
     return std::unique_ptr<Watcher>(new Watcher(display, formWindow));
   }
 
@@ -79,29 +94,36 @@ class BoxFocusWatch::Watcher {
     wake_.notify_one();
     thread_.join();
     XCloseDisplay(display_);
+    XSetErrorHandler(previousHandler_);
   }
   Watcher(const Watcher&) = delete;
   Watcher& operator=(const Watcher&) = delete;
 
  private:
+  // The handler is the process's: while the box is open, SDL's connection
+  // has nothing to do.
   Watcher(Display* display, Window formWindow)
-      : display_(display), formWindow_(formWindow), thread_([this] { Watch(); }) {}
+      : display_(display),
+        formWindow_(formWindow),
+        previousHandler_(XSetErrorHandler(IgnoreError)),
+        thread_([this] { Watch(); }) {}
 
   void Watch() {
-    // The program's own thread waits for the box meanwhile, and it is the only
-    // other user of Xlib's handler.
-    const XErrorHandler previous = XSetErrorHandler(IgnoreError);
     bool told = false;
     bool ours = false;
     std::unique_lock lock(mutex_);
     do {
-      const bool now = InFront();
+      bool now = false;
+      {
+        // Both questions wait for their answers, errors included, so nothing
+        // is left outstanding.
+        const std::lock_guard talking(g_talking);
+        now = InFront();
+      }
       if (!told || now != ours) SetAudioFocus(now);
       told = true;
       ours = now;
     } while (!wake_.wait_for(lock, kWatchInterval, [this] { return stop_; }));
-    XSync(display_, False);
-    XSetErrorHandler(previous);
   }
 
   // Whether the window with the keyboard focus is ours. No window, or the
@@ -131,6 +153,7 @@ class BoxFocusWatch::Watcher {
 
   Display* display_;
   Window formWindow_;
+  XErrorHandler previousHandler_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
