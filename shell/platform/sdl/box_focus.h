@@ -11,8 +11,8 @@
 namespace sdl {
 
 // For as long as it lives, tells the sound device whether the window in front
-// is ours, the box counting as ours. Watches only on X11; elsewhere, and on a
-// server that cannot say which program made a window, it does nothing.
+// is ours, the box counting as ours. Watches only on X11 with the X-Resource
+// extension; elsewhere it does nothing, and the focus the pump saw last holds.
 class BoxFocusWatch {
  public:
   explicit BoxFocusWatch(SDL_Window* form);
@@ -20,9 +20,8 @@ class BoxFocusWatch {
   BoxFocusWatch(const BoxFocusWatch&) = delete;
   BoxFocusWatch& operator=(const BoxFocusWatch&) = delete;
 
-  class Watcher;
-
  private:
+  class Watcher;
   std::unique_ptr<Watcher> watcher_;
 };
 
