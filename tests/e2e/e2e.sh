@@ -7,11 +7,14 @@
 #   e2e.sh linux|windows SCENARIO PROGRAM TOOLS
 #     layout      the window's size, place and controls, by a screenshot's pixels;
 #                 then closing the window ends the program with status 0
+#     layout_144dpi   (linux) the same on a desktop scaled to 150 %
 #     game        Escape cuts the introduction short, Escape in round 1 brings the
 #                 question, N ends with status 0; checked in the recording
 #     no_sound    no sound device: the sound-driver message, OK, status 0
 #     keys, keys_foreground   (linux) window_probe reads keys with the focus and
 #                 without, its keyboard opened at the background or foreground level
+#     box_focus   (linux) a missing sound's message box, its text whole; the music
+#                 silent while another program's window or none is in front, not the box
 #   TOOLS: the folder of audio_match, and for linux of window_probe, x11_close and message_spy.
 set -euo pipefail
 # The program is started by the path given (an installed launcher, a link);
@@ -31,10 +34,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 within() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done; }
 start() { "$@" & pids+=($!); }
 
-start Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log"
+# -noreset: the X resources set before a program starts outlive the moment no client is connected.
+start Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log"
 within 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
 client=(0 0 540x47)  # the client area's place in the program's X window, and that window's size
+dpi=96
 if [ "$platform" = windows ]; then
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 HOME=$work XDG_RUNTIME_DIR=$work
   export WINEPREFIX=${WINEPREFIX:-$work/prefix}  # scripts/test-windows.sh makes one for all tests
@@ -92,27 +97,28 @@ layout() {
   (((2 * x + width - 1280) ** 2 + (2 * y + height - 1024) ** 2 <= 8)) || fail "not centred on the screen: at $x,$y"
   sleep 1  # drawn by now
   # The client area's pixels, "X Y GREY" a line, against the form's layout in
-  # twips (15 to a pixel): dark pixels (text) only inside the controls, each
-  # label's from its left edge; each box empty, white up to its sunken edges.
-  # The client area's pixels against the form's layout in twips (15 to a pixel),
-  # each label followed by its box: dark pixels (text) only inside the
-  # controls, each label's from its left edge; each box empty, white up to its
-  # sunken edges.
-  import -window root -crop "540x47+$((x + client[0]))+$((y + client[1]))" -colorspace gray -depth 8 txt:- |
-    awk -F '[^0-9]+' -v controls="120 180 930 360 1140 120 1575 480 2820 180 825 360 3720 120 1575 480
+  # twips (15 to a pixel at 96 dots per inch), each label followed by its box:
+  # dark pixels (text) only inside the controls, each label's from its left
+  # edge; each box empty, white up to its sunken edges.
+  local area=$(((8100 * dpi + 720) / 1440))x$(((705 * dpi + 720) / 1440))
+  import -window root -crop "$area+$((x + client[0]))+$((y + client[1]))" -colorspace gray -depth 8 txt:- |
+    awk -F '[^0-9]+' -v dpi="$dpi" -v controls="120 180 930 360 1140 120 1575 480 2820 180 825 360 3720 120 1575 480
                                   5475 180 810 360 6360 120 1575 480" '
     function run(x, y, dx, dy) { while (grey[x + dx, y + dy] == 255) { x += dx; y += dy } return dx ? x : y }
     function bad(what) { print what; failed = 1 }
     NR > 1 { grey[$1, $2] = $(NF - 1) }
     END {
-      n = split(controls, c); for (i in c) c[i] = int(c[i] / 15)
+      n = split(controls, c); for (i in c) c[i] = int((c[i] * dpi + 720) / 1440)
       for (xy in grey) if (grey[xy] < 100) {
         split(xy, p, SUBSEP); found = 0
         for (k = 1; k < n; k += 4) if (p[1] >= c[k] && p[1] < c[k] + c[k+2] && p[2] >= c[k+1] && p[2] < c[k+1] + c[k+3]) {
           found = 1; dark[k]++; if (!(k in left) || p[1] < left[k]) left[k] = p[1]
+          if (!(k in top) || p[2] < top[k]) top[k] = p[2]; if (p[2] > bottom[k]) bottom[k] = p[2]
         }
         if (!found) bad("dark pixel outside the controls at " p[1] "," p[2])
       }
+      # The capitals of "Round:", 13 pixels high in the font of 13.5 points at 96 dots per inch.
+      if ((bottom[1] - top[1] + 1 - 13 * dpi / 96) ^ 2 > 1) bad("\"Round:\" is " bottom[1] - top[1] + 1 " pixels high")
       for (k = 1; k < n; k += 8) {
         if (dark[k] < 30 || left[k] > c[k] + 3) bad("label at " c[k] ": " dark[k] " dark pixels, from x " left[k])
         x = c[k+4] + int(c[k+6] / 2); y = c[k+5] + int(c[k+7] / 2)
@@ -124,6 +130,13 @@ layout() {
   kill -0 "$program_pid" || fail "the program ended by itself"
   if [ "$platform" = linux ]; then "$tools/x11_close" "$window"; else xdotool windowfocus --sync "$window" key alt+F4; fi
   expect_end "after its window was closed"
+}
+
+# Xft.dpi is how a desktop asks its programs to scale.
+layout_144dpi() {
+  xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi: 144"
+  dpi=144 client=(0 0 810x71)
+  layout
 }
 
 game() {
@@ -156,9 +169,40 @@ no_sound() {
   kill -0 "$program_pid" || fail "the program ended before OK"
   local message="Sound driver error. Please update your sound card drivers and make sure you have at least DirectX \
 7.0 installed.  For more information, please refer to https://grumbosh.example.org or contact support@grumbosh.example.org."
-  tr '\n' ' ' <"$work/program.log" | grep -qF "$message" || fail "the message box does not say: $message"
+  tr -d '\n' <"$work/program.log" | grep -qF "$message" || fail "the message box does not say: $message"
   xdotool windowfocus --sync "$box" key Return
   expect_end "after OK"
+}
+
+# The round's sound is missing: its message box opens while the music plays,
+# another program's window in front; Return closes it, leaving no window in front.
+box_focus() {
+  mkdir "$work/game" && cp -r "$program" "$sounds" "$work/game" && rm "$work/game/sounds/round.wav"
+  program=$work/game/$(basename "$program")
+  launch sound
+  xdotool windowfocus --sync "$window"
+  within 30 eval 'heard -n stat 2>&1 | awk "/Maximum amplitude/ {exit \$3 < 0.05}"' || fail "the introduction was not heard"
+  start xmessage -title other "another program"
+  within 10 xdotool search --limit 1 --onlyvisible --name '^other$' >"$work/another" || fail "no other window"
+  xdotool windowfocus --sync "$(cat "$work/another")"
+  xdotool keydown Escape sleep 0.15 keyup Escape  # read from the background
+  wait_window other box
+  [[ $(tr -d '\n' <"$work/program.log") == *"message box: An error has occurred in this application.  Procedure: \
+PlaySound.  Error Number: -2147024894 - "*".  Please e-mail support@grumbosh.example.org with this information."* ]] ||
+    fail "the message box does not give the game's text"
+  # The loudest sample of a second's recording, from a moment after the change.
+  loudest() {
+    local from
+    sleep 0.3 && from=$(stat -c %s "$work/heard.raw") && sleep 1
+    head -c "$(stat -c %s "$work/heard.raw")" "$work/heard.raw" | tail -c +$((from + 1)) |
+      sox -t raw -r 22050 -e signed -b 16 -c 2 -L - -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}'
+  }
+  for step in "windowfocus --sync $box:loud" "windowfocus --sync $(cat "$work/another"):silent" \
+              "windowfocus --sync $box:loud" "key Return:silent"; do
+    xdotool ${step%:*}
+    awk -v level="$(loudest)" -v want="${step#*:}" 'BEGIN { exit (level > 0.01) != (want == "loud") }' ||
+      fail "not ${step#*:} after xdotool ${step%:*}"
+  done
 }
 
 # Keys reach window_probe's key state under their DirectInput codes while its

@@ -44,7 +44,7 @@ static void RunAsProgram(std::function<void()> body) {
   EXPECT_EQ(RunProgram({"Backend test"}, [] { ShowMainWindow(); Body(); }), 0);
 }
 
-TEST(SdlBackend, TheWindowsTextIsInItsFontAndMessageBoxesHaveOnlyOKAndTheTitleAsCaptionAndWrap) {
+TEST(SdlBackend, TheWindowsTextIsInItsFontAndMessageBoxesHaveOnlyOKAndTheTitleAsCaptionAndWrapKeepingEveryCharacter) {
   const std::string word(60, 'x');
   RunAsProgram([&] {
     const SDL_Surface* surface = SDL_GetWindowSurface(sdl::MainWindow());
@@ -54,9 +54,10 @@ TEST(SdlBackend, TheWindowsTextIsInItsFontAndMessageBoxesHaveOnlyOKAndTheTitleAs
       rows += std::any_of(row + 8, row + 70, [](Uint32 pixel) { return (pixel & 0xC0C0C0) == 0; });
     }
     EXPECT_EQ(rows, 13);  // capitals of letters 18 pixels high: 13.5 points at 96 dots an inch
-    ShowMessageBox(word + " " + word + " the end", "Caption");
+    ShowMessageBox(word + ".  " + word + " the end", "Caption");
   });
-  EXPECT_EQ(Boxes, (decltype(Boxes){{"Caption", word + "\n" + word + " the end", 0, 1, "OK"}}));
+  // Broken after the two blanks, every character kept.
+  EXPECT_EQ(Boxes, (decltype(Boxes){{"Caption", word + ".  \n" + word + " the end", 0, 1, "OK"}}));
 }
 
 // The window has not the focus: its first sound, panned left, is not heard;

@@ -3,7 +3,6 @@
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 
-#include <cmath>
 #include <vector>
 
 namespace sdl {
@@ -68,7 +67,5 @@ std::string FindFontFile(const std::string& face) {
   FcFini();
   return file;
 }
-
-int PixelsFromPoints(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
 }  // namespace sdl

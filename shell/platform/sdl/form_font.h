@@ -10,7 +10,4 @@ namespace sdl {
 // fontconfig finds nothing at all.
 std::string FindFontFile(const std::string& face);
 
-// A font size in pixels: points at 96 dots per inch.
-int PixelsFromPoints(double points);
-
 }  // namespace sdl

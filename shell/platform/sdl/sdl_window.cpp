@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "shell/platform/platform.h"
+#include "shell/platform/sdl/box_focus.h"
+#include "shell/platform/sdl/display_scale.h"
 #include "shell/platform/sdl/form_font.h"
 #include "shell/platform/sdl/message_box_parent.h"
 #include "shell/platform/sdl/sdl_audio.h"
@@ -44,7 +46,7 @@ struct Form {
   TTF_Font* font = nullptr;
   std::vector<Control> controls;
   bool focused = false;
-  bool focusReported = false;  // the sound device has been told the focus once
+  bool focusReported = false;  // the sound device has been told the focus the pump sees
   uint64_t focusLosses = 0;
   uint64_t lastPump = 0;
 };
@@ -53,8 +55,6 @@ Form& TheForm() {
   static Form form;
   return form;
 }
-
-int Pixels(int twips) { return (twips + platform::kTwipsPerPixel / 2) / platform::kTwipsPerPixel; }
 
 void Fill(SDL_Surface* surface, int x, int y, int w, int h, uint32_t rgb) {
   const SDL_Rect rect{x, y, w, h};
@@ -157,24 +157,23 @@ void HandleWindowEvent(Form& form, const SDL_WindowEvent& event) {
 }
 
 // SDL's box on X11 breaks lines only at line feeds; the game's messages are
-// single long lines, meant to be wrapped by the box.
+// single long lines, meant to be wrapped by the box. A line ends after the
+// blanks between two words, never in place of one: the box shows every
+// character of the game's text, the two blanks after a full stop included.
 std::string WrapLines(const std::string& text, size_t width) {
   std::string wrapped;
   size_t lineStart = 0;
-  size_t lastSpace = std::string::npos;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
+  size_t wordStart = std::string::npos;  // the latest word after a blank: where a break may go
+  for (const char c : text) {
+    if (c != ' ' && !wrapped.empty() && wrapped.back() == ' ') wordStart = wrapped.size();
     wrapped += c;
     if (c == '\n') {
       lineStart = wrapped.size();
-      lastSpace = std::string::npos;
-    } else if (c == ' ') {
-      lastSpace = wrapped.size() - 1;
-    }
-    if (wrapped.size() - lineStart > width && lastSpace != std::string::npos) {
-      wrapped[lastSpace] = '\n';
-      lineStart = lastSpace + 1;
-      lastSpace = std::string::npos;
+      wordStart = std::string::npos;
+    } else if (c != ' ' && wrapped.size() - lineStart > width && wordStart != std::string::npos) {
+      wrapped.insert(wordStart, 1, '\n');
+      lineStart = wordStart + 1;
+      wordStart = std::string::npos;
     }
   }
   return wrapped;
@@ -210,22 +209,24 @@ void ShowForm(const FormDescription& description) {
   if (TTF_WasInit() == 0 && TTF_Init() != 0) {
     throw RuntimeError(kErrFail, std::string("Cannot draw text: ") + TTF_GetError());
   }
+  const int dpi = sdl::DisplayDpi();
+  const auto pixels = [dpi](int twips) { return sdl::PixelsFromTwips(twips, dpi); };
   const std::string fontFile = sdl::FindFontFile(description.font.face);
   form.font = fontFile.empty() ? nullptr
-                               : TTF_OpenFont(fontFile.c_str(), sdl::PixelsFromPoints(description.font.points));
+                               : TTF_OpenFont(fontFile.c_str(), sdl::PixelsFromPoints(description.font.points, dpi));
   // The game's font is regular: no weight, slant or lines to set.
   if (form.font == nullptr) {
     std::fprintf(stderr, "No font for \"%s\"; the window shows no text.\n", description.font.face.c_str());
   }
   for (const ControlDescription& control : description.controls) {
     form.controls.push_back({control.kind,
-                             {sdl::Pixels(control.left), sdl::Pixels(control.top), sdl::Pixels(control.width),
-                              sdl::Pixels(control.height)},
+                             {pixels(control.left), pixels(control.top), pixels(control.width),
+                              pixels(control.height)},
                              control.text});
   }
   // Not resizable: SDL gives the window manager a fixed size.
   form.window = SDL_CreateWindow(description.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                 sdl::Pixels(description.clientWidth), sdl::Pixels(description.clientHeight),
+                                 pixels(description.clientWidth), pixels(description.clientHeight),
                                  SDL_WINDOW_HIDDEN);
   if (form.window == nullptr) {
     throw RuntimeError(kErrFail, std::string("Cannot create the window: ") + SDL_GetError());
@@ -263,7 +264,14 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   SDL_Window* parent = sdl::MessageBoxParent(sdl::TheForm().window);
   const SDL_MessageBoxData box{0, parent, caption.c_str(), shown.c_str(), 1, &ok, nullptr};
   int pressed = 0;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+  int shownStatus = 0;
+  {
+    const sdl::BoxFocusWatch watch(sdl::TheForm().window);
+    shownStatus = SDL_ShowMessageBox(&box, &pressed);
+  }
+  // The watch may have told the sound device otherwise than the pump last did.
+  sdl::TheForm().focusReported = false;
+  if (shownStatus != 0) {
     // With no way to show it, the message at least reaches the terminal.
     std::fprintf(stderr, "%s: %s\n(%s)\n", caption.c_str(), text.c_str(), SDL_GetError());
   }
