@@ -212,8 +212,6 @@ struct FormDescription {
   const IconImage* icon;
 };
 
-inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
-
 // Shows the form modeless, without an owner; returns at once.
 void ShowForm(const FormDescription& form);
 WindowHandle FormHandle();
