@@ -124,8 +124,7 @@ TEST(Mixer, ALostDeviceOwesItsVoicesEveryFrameOfTheTimeAndIsTriedAgainEvery300ms
       {650'000, 14'332, true, true}, {1'000'000, 22'050, true, false}, {3'600'000'000, 79'380'000, true, false}};
   uint64_t owed = 0;
   for (const auto& step : steps) {
-    owed += clock.FramesDue(7'000'000 + step.at);
-    EXPECT_EQ(owed, step.frames) << step.at;
+    EXPECT_EQ(owed += clock.FramesDue(7'000'000 + step.at), step.frames) << step.at;
     EXPECT_EQ(clock.AttemptDue(7'000'000 + step.at), step.due) << step.at;
     if (step.made) clock.Attempted(7'000'000 + step.at);
   }

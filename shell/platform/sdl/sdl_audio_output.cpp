@@ -62,7 +62,6 @@ AudioOutput::AudioOutput() : mixer_(std::make_shared<Mixer>()) {
     throw platform::RuntimeError(platform::kDsErrNoDriver,
                                  std::string("No sound driver could be opened: ") + SDL_GetError());
   }
-  audioStarted_ = true;
   device_ = Open();
   if (device_ == 0) {
     const std::string reason = SDL_GetError();
@@ -87,7 +86,7 @@ AudioOutput::~AudioOutput() {
   // After this no callback runs, so the mixer may go whenever its last
   // buffer does.
   if (device_ != 0) SDL_CloseAudioDevice(device_);
-  if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 SDL_AudioDeviceID AudioOutput::Open() {
@@ -104,21 +103,6 @@ SDL_AudioDeviceID AudioOutput::Open() {
   return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
 }
 
-// A sound server that was restarted is reached only by starting SDL's audio
-// again. SDL 2.26 crashes when it starts its PulseAudio driver on a server
-// without a single output, so it is started again only while it still lists
-// one: a server that is there but has lost its last output lists none, and
-// lists the next one as it comes, which a plain open then finds.
-SDL_AudioDeviceID AudioOutput::Reopen() {
-  if (audioStarted_) {
-    if (const SDL_AudioDeviceID device = Open()) return device;
-    if (SDL_GetNumAudioDevices(0) <= 0) return 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-  audioStarted_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-  return audioStarted_ ? Open() : 0;
-}
-
 // The game never learns that the device was lost: its buffers keep their
 // positions and statuses, time goes on for them while no device plays, and
 // the next device plays them on from where they are.
@@ -128,9 +112,9 @@ void AudioOutput::Keep() {
   std::optional<LossClock> lost;
   while (!ending_ && life_ == keepers.life) {
     if (!lost && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
-      // Until it is closed SDL goes on asking a lost device's callback for
-      // silence at about the device's pace; after that, the keeper moves the
-      // voices on.
+      // Until it is closed SDL goes on calling a lost device's callback at
+      // about the device's pace and drops what it mixes; from then on the
+      // keeper moves the voices on.
       SDL_CloseAudioDevice(device_);
       device_ = 0;
       lost.emplace(Now());
@@ -138,7 +122,8 @@ void AudioOutput::Keep() {
     if (lost) {
       mixer_->Skip(lost->FramesDue(Now()));
       if (lost->AttemptDue(Now())) {
-        device_ = Reopen();
+        // SDL reaches a sound server that was restarted in the meantime.
+        device_ = Open();
         // The attempt may have waited on a server: the voices are owed that time too.
         mixer_->Skip(lost->FramesDue(Now()));
         if (device_ != 0) {

@@ -63,13 +63,11 @@ class AudioOutput {
   static void SDLCALL Callback(void* self, Uint8* stream, int bytes);
   // Opens the default device, paused; 0 when none can be opened.
   SDL_AudioDeviceID Open();
-  SDL_AudioDeviceID Reopen();
   void Keep();
 
   std::shared_ptr<Mixer> mixer_;
   // Set by the constructor, then the keeper's alone until it has ended.
   SDL_AudioDeviceID device_ = 0;
-  bool audioStarted_ = false;  // whether this output holds SDL's audio
   // Under the keepers' mutex: the keeper ends when the output does, or when
   // SDL does (StopAudioKeepers).
   bool ending_ = false;
