@@ -58,8 +58,7 @@ wait_window() { within 30 windows "$1" >"$work/$1" || fail "no $1 window"; read 
 # pulse: a private PulseAudio server whose one output, a null sink, is recorded into $work/heard.raw.
 pulse() {
   start env HOME="$work" XDG_RUNTIME_DIR="$work" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --load="module-null-sink sink_name=heard" --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
-    >>"$work/pulse.log" 2>&1
+    --load="module-null-sink sink_name=heard" --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" >>"$work/pulse.log" 2>&1
   server_pid=${pids[-1]}
   export PULSE_SERVER=unix:$work/pulse.socket
   within 10 pactl stat >/dev/null 2>&1 || fail "PulseAudio did not start"
