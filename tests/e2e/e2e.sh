@@ -11,6 +11,7 @@
 #     game        Escape cuts the introduction short, Escape in round 1 brings the
 #                 question, N ends with status 0; checked in the recording
 #     no_sound    no sound device: the sound-driver message, OK, status 0
+#     lost_device (linux) the sound server is lost and back during the introduction
 #     keys, keys_foreground   (linux) window_probe reads keys with the focus and
 #                 without, its keyboard opened at the background or foreground level
 #     box_focus   (linux) a missing sound's message box, its text whole; the music
@@ -61,21 +62,29 @@ windows() {
 }
 wait_window() { within 30 windows "$1" >"$work/$1" || fail "no $1 window"; read -r "${@:2}" _ <"$work/$1"; }
 
-# launch sound|silent [ARGUMENT...]: starts the program, with or without a sound
+# pulse: a private PulseAudio server whose one output, a null sink, is recorded into $work/heard.raw.
+pulse() {
+  start env HOME="$work" XDG_RUNTIME_DIR="$work" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --load="module-null-sink sink_name=heard" --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" >>"$work/pulse.log" 2>&1
+  server_pid=${pids[-1]}
+  export PULSE_SERVER=unix:$work/pulse.socket
+  within 10 pactl stat >/dev/null 2>&1 || fail "PulseAudio did not start"
+  start parec -d heard.monitor --raw --format=s16le --rate=22050 --channels=2 --latency-msec=20 >"$work/heard.raw" 2>>"$work/pulse.log"
+}
+
+# launch sound|silent|pulse [ARGUMENT...]: starts the program, with or without a sound
 # device, and waits for its main window. What it plays goes to $work/heard.raw
 # (16-bit stereo, 22,050 Hz); the text of its message boxes to $work/program.log.
+# The Linux program plays through SDL's disk audio driver, or (pulse) through a server of ours.
 launch() {
   local device=$1
   if [ "$platform" = linux ]; then
     [ "$device" = sound ] && export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/heard.raw || export SDL_AUDIODRIVER=none
+    [ "$device" != pulse ] || { pulse; export SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC=100; }
     start env LD_PRELOAD="$tools/libmessage_spy.so" "$program" "${@:2}" >"$work/program.log" 2>&1
   else
     if [ "$device" = sound ]; then
-      start pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --load="module-null-sink sink_name=heard" \
-        --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" >"$work/pulse.log" 2>&1
-      export PULSE_SERVER=unix:$work/pulse.socket
-      within 10 pactl stat >/dev/null 2>&1 || fail "PulseAudio did not start"
-      start parec -d heard.monitor --raw --format=s16le --rate=22050 --channels=2 --latency-msec=20 >"$work/heard.raw"
+      pulse
       printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
     fi
     # The window trace shows the texts windows are given.
@@ -91,6 +100,10 @@ expect_end() {
   wait "$program_pid" || fail "exit status $? $1"
 }
 heard() { sox -t raw -r 22050 -e signed -b 16 -c 2 -L "$work/heard.raw" "$@"; }
+loud() { heard -n stat 2>&1 | awk '/Maximum amplitude/ {exit $3 < 0.05}'; }
+# clip NAME SOUND [EFFECT...]: a sound file as the matcher reads it (8,000 Hz mono raw float),
+# as heard -r 8000 -c 1 -t f32 makes the recording.
+clip() { sox "$sounds/$2.wav" -r 8000 -c 1 -t f32 "$work/$1" "${@:3}"; }
 
 layout() {
   launch sound
@@ -142,7 +155,7 @@ layout_144dpi() {
 game() {
   launch sound
   xdotool windowfocus --sync "$window"
-  within 30 eval 'heard -n stat 2>&1 | awk "/Maximum amplitude/ {exit \$3 < 0.05}"' || fail "the introduction was not heard"
+  within 30 loud || fail "the introduction was not heard"
   # Escape cuts the introduction short; Escape held from the first round's
   # announcement into its first exchange, let go while the question is still
   # asked; N held from then on, so that it answers whenever the question has
@@ -152,9 +165,7 @@ game() {
   expect_end "after N"
   xdotool keyup n
   sleep 0.5
-  # Everything at 8,000 Hz, mono, raw float, for the matcher.
   heard -r 8000 -c 1 -t f32 "$work/heard"
-  clip() { sox "$sounds/$2.wav" -r 8000 -c 1 -t f32 "$work/$1" "${@:3}"; }
   clip intro_start intro trim 0 1
   clip intro_later intro trim 6 2
   for name in round numbers/1 playagain no seeya grumbo00 grumbo01 grumbo02 grumbo03 grumbo04 grumbo05; do clip "${name#*/}" "$name"; done
@@ -228,6 +239,20 @@ keys() {
     xdotool windowfocus --sync "$window"
   fi
   press Right:205
+}
+
+# The sound server goes away two seconds into the introduction and is back
+# five seconds later. The introduction then goes on where those seconds have
+# brought it: a second of it from the tenth on is heard, but neither its start
+# nor its sixth second, which it would play had it waited for the device.
+lost_device() {
+  launch pulse
+  xdotool windowfocus --sync "$window"
+  within 30 loud || fail "the introduction was not heard"
+  sleep 2; kill "$server_pid"; sleep 5; pulse; sleep 8
+  heard -r 8000 -c 1 -t f32 "$work/heard"
+  clip start intro trim 0 2; clip sixth intro trim 5 1; for s in {9..15}; do clip "s$s" intro trim "$s" 1; done
+  (cd "$work" && "$tools/audio_match" 8000 heard '!start' '!sixth' "$(printf 's%s|' {9..15})") || fail "the introduction did not go on"
 }
 
 case $scenario in keys_foreground) keys --foreground ;; *) "$scenario" ;; esac

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shell/platform/platform.h"
+#include "shell/platform/sdl/sdl_audio_output.h"
 #include "shell/platform/sdl/sdl_audio_resample.h"
 #include "shell/platform/wave_file.h"
 #include "tests/support/failure_number.h"
@@ -67,15 +68,18 @@ TEST(Mixer, StatusStopResumeLoopingAndTheEnd) {
   sdl::Mixer mixer;
   sdl::Voice voice(Counted(1, 1000), 2);
   mixer.Add(&voice);
-  // The call ('1' play once, 'L' play looping, 'S' stop, ' ' none), the frames then
-  // rendered, the first sample heard in them (0 silence) and the status after.
+  // The call ('1' play once, 'L' play looping, 'S' stop, ' ' none, '>' none and the
+  // frames skipped, as without a device), the frames then rendered, the first
+  // sample heard in them (0 silence) and the status after.
   const struct { char call; size_t frames, first; int32_t status; } steps[] = {
       {' ', 50, 0, 0}, {'1', 300, 1, 1}, {'S', 50, 0, 0}, {'1', 300, 301, 1}, {'L', 0, 0, 5}, {'1', 400, 601, 0},
-      {' ', 50, 0, 0}, {'L', 2500, 1, 5}, {' ', 500, 501, 5}, {'1', 0, 0, 1}, {'L', 1000, 1, 5}, {'S', 10, 0, 0}};
+      {' ', 50, 0, 0}, {'L', 2500, 1, 5}, {' ', 500, 501, 5}, {'1', 0, 0, 1}, {'L', 1000, 1, 5}, {'S', 10, 0, 0},
+      {'1', 0, 0, 1}, {'>', 999, 0, 1}, {' ', 1, 1000, 0}, {'L', 0, 0, 5}, {'>', 2100, 0, 5}, {' ', 10, 101, 5}};
   for (const auto& step : steps) {
     if (step.call == 'S') voice.Stop();
     if (step.call == '1' || step.call == 'L') voice.Play(step.call == 'L' ? kPlayLooping : kPlayOnce);
-    EXPECT_EQ(Render(mixer, step.frames), Counted(step.first, step.frames)) << "step " << &step - steps;
+    if (step.call == '>') mixer.Skip(step.frames);
+    else EXPECT_EQ(Render(mixer, step.frames), Counted(step.first, step.frames)) << "step " << &step - steps;
     EXPECT_EQ(voice.Status(), step.status) << "step " << &step - steps;
   }
 }
@@ -108,6 +112,20 @@ TEST(Mixer, VoicesAreSummedSideBySideAndSaturatedAndAnEmptyOneNeverPlays) {
   }
   EXPECT_EQ(empty.Status(), 0) << "a player's empty file has nothing to play";
   EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{32767, -10000}));
+}
+
+TEST(Mixer, ALostDeviceOwesItsVoicesEveryFrameOfTheTimeAndIsTriedAgainEvery300ms) {
+  sdl::LossClock clock(7'000'000);
+  // Microseconds since the loss; the frames owed by then in all (22,050 a
+  // second, rounded down once); whether an attempt is due, and one made then.
+  const struct { uint64_t at, frames; bool due, made; } steps[] = {
+      {0, 0, true, true}, {1000, 22, false, false}, {299'999, 6614, false, false}, {300'000, 6615, true, false},
+      {350'000, 7717, true, true}, {650'000, 14'332, true, true}, {3'600'000'000, 79'380'000, true, false}};
+  for (uint64_t owed = 0; const auto& step : steps) {
+    EXPECT_EQ(owed += clock.FramesDue(7'000'000 + step.at), step.frames) << step.at;
+    EXPECT_EQ(clock.AttemptDue(7'000'000 + step.at), step.due) << step.at;
+    if (step.made) clock.Attempted(7'000'000 + step.at);
+  }
 }
 
 TEST(Mixer, AFileAtAnotherRateIsResampledKeepingItsLengthAndShape) {

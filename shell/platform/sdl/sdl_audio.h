@@ -16,4 +16,8 @@ std::shared_ptr<platform::SoundDevice> OpenSoundDevice();
 // audible again when ours gets it back. Called by the event pump.
 void SetAudioFocus(bool focused);
 
+// Called before SDL ends: from then on no device's keeper reopens a lost
+// device or calls SDL.
+void StopAudioKeepers();
+
 }  // namespace sdl

@@ -1,14 +1,47 @@
-// The SDL audio device that the mixer plays through.
+// The SDL audio device that the mixer plays through, and its keeper, which
+// reopens the device when it is lost.
 #pragma once
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 #include "shell/platform/sdl/sdl_mixer.h"
 
 namespace sdl {
+
+// The keeper's schedule while the device is lost: the frames the mixer is
+// owed for the time gone by, and when to try a device again.
+class LossClock {
+ public:
+  // A missing sound server costs an attempt this often, and a device that is
+  // back is heard again within this time.
+  static constexpr uint64_t kRetryMicroseconds = 300'000;
+
+  // The first attempt is due at once: the default device may already be
+  // another one.
+  explicit LossClock(uint64_t lostAt) : lostAt_(lostAt), nextAttempt_(lostAt) {}
+
+  // The frames since the previous call, counted from the loss so that the
+  // rounding never adds up to a drift.
+  size_t FramesDue(uint64_t now) {
+    const uint64_t total = (now - lostAt_) * kMixerRate / 1'000'000;
+    const uint64_t due = total - framesGiven_;
+    framesGiven_ = total;
+    return static_cast<size_t>(due);
+  }
+  bool AttemptDue(uint64_t now) const { return now >= nextAttempt_; }
+  // Counted from the end of an attempt, which may have waited on a server.
+  void Attempted(uint64_t now) { nextAttempt_ = now + kRetryMicroseconds; }
+
+ private:
+  uint64_t lostAt_;
+  uint64_t framesGiven_ = 0;
+  uint64_t nextAttempt_;
+};
 
 class AudioOutput {
  public:
@@ -28,9 +61,18 @@ class AudioOutput {
 
  private:
   static void SDLCALL Callback(void* self, Uint8* stream, int bytes);
+  // Opens the default device, paused; 0 when none can be opened.
+  SDL_AudioDeviceID Open();
+  void Keep();
 
   std::shared_ptr<Mixer> mixer_;
+  // Set by the constructor, then the keeper's alone until it has ended.
   SDL_AudioDeviceID device_ = 0;
+  // Under the keepers' mutex: the keeper ends when the output does, or when
+  // SDL does (StopAudioKeepers).
+  bool ending_ = false;
+  uint64_t life_ = 0;
+  std::thread keeper_;
 };
 
 }  // namespace sdl

@@ -119,7 +119,7 @@ void Mixer::Remove(Voice* voice) {
   }
 }
 
-void Mixer::Render(int16_t* out, size_t frames) noexcept {
+void Mixer::Mix(int16_t* out, size_t frames) noexcept {
   renderEpoch_.fetch_add(1);
   const bool focused = focused_.load(std::memory_order_relaxed);
   while (frames > 0) {
@@ -129,8 +129,10 @@ void Mixer::Render(int16_t* out, size_t frames) noexcept {
     for (size_t i = 0; i < inUse; ++i) {
       if (Voice* voice = slots_[i].load()) MixVoice(*voice, count, focused);
     }
-    for (size_t i = 0; i < count * kMixerChannels; ++i) out[i] = Saturate(mix_[i]);
-    out += count * kMixerChannels;
+    if (out != nullptr) {
+      for (size_t i = 0; i < count * kMixerChannels; ++i) out[i] = Saturate(mix_[i]);
+      out += count * kMixerChannels;
+    }
     frames -= count;
   }
   renderEpoch_.fetch_add(1);

@@ -4,7 +4,8 @@
 // 16-bit stereo frames at kMixerRate.
 //
 // Threads: the game thread owns every Voice's controls (SetVolume, SetPan,
-// Play, Stop, Status); the audio callback runs Render. They share only
+// Play, Stop, Status); the audio callback runs Render, or, while no device is
+// open, the device's keeper runs Skip, never both at once. They share only
 // atomics: a voice's gains and its state word (mode and position). Render
 // never allocates, locks or waits; Remove waits at most for one Render to
 // finish, so that a released buffer is silent and unreferenced at once.
@@ -98,10 +99,14 @@ class Mixer {
   void SetFocused(bool focused) { focused_.store(focused, std::memory_order_relaxed); }
 
   // Fills `frames` interleaved stereo frames.
-  void Render(int16_t* out, size_t frames) noexcept;
+  void Render(int16_t* out, size_t frames) noexcept { Mix(out, frames); }
+  // Moves every playing voice on by `frames`, as Render would, but plays
+  // nothing: the time that passes while there is no device to play through.
+  void Skip(size_t frames) noexcept { Mix(nullptr, frames); }
 
  private:
   static constexpr size_t kChunkFrames = 1024;
+  void Mix(int16_t* out, size_t frames) noexcept;
   void MixVoice(Voice& voice, size_t frames, bool focused) noexcept;
 
   std::array<std::atomic<Voice*>, kMaxVoices> slots_{};

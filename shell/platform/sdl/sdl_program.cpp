@@ -13,6 +13,7 @@
 #include "shell/platform/platform.h"
 #include "shell/platform/random_generator.h"
 #include "shell/platform/sdl/global_keyboard.h"
+#include "shell/platform/sdl/sdl_audio.h"
 #include "shell/platform/sdl/sdl_window.h"
 
 namespace platform {
@@ -21,6 +22,9 @@ namespace {
 void Shutdown() {
   sdl::CloseGlobalKeyboard();
   sdl::CloseMainWindow();
+  // The game's sound device lives on until the process ends: its keeper must
+  // not reopen it once SDL is gone.
+  sdl::StopAudioKeepers();
   // Closes the audio device too, which makes the disk driver write out its file.
   SDL_Quit();
 }
