@@ -267,6 +267,17 @@ class WaveFile {
   uint64_t windowStart_ = 0;
 };
 
+// The frames `frames` of `audio` become at `rate`: the same duration, to the
+// nearest frame. A sound that would take more than kMaxSampleBytes is refused.
+uint64_t PlayedFrames(const WaveAudio& audio, uint64_t frames, uint32_t rate, const std::string& name) {
+  const uint64_t played = rate == audio.sampleRate ? frames : (frames * rate + audio.sampleRate / 2) / audio.sampleRate;
+  const uint64_t bytes = played * audio.channels * sizeof(int16_t);
+  if (bytes > kMaxSampleBytes)
+    Fail(kErrOutOfMemory, name, "is too long to play at " + std::to_string(rate) + " Hz (" + std::to_string(bytes) +
+                                    " bytes; at most " + std::to_string(kMaxSampleBytes) + ")");
+  return played;
+}
+
 int16_t Sample16(const uint8_t* p) { return static_cast<int16_t>(Read16(p)); }
 int16_t Sample8(uint8_t v) { return static_cast<int16_t>((v - 128) * 256); }
 
@@ -321,51 +332,36 @@ WaveAudio ReadWaveFile(const std::string& path) {
   return std::move(layout.format);
 }
 
-WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate) {
-  if (rate == 0) BadFormat(path, "cannot be played at a rate of 0 Hz");
-  WaveFile file(path);
-  const Layout layout = file.Locate();
-  const WaveAudio& format = layout.format;
-  const size_t width = format.channels;
-  const uint64_t frames = layout.dataBytes / (width * format.bitsPerSample / 8u);
-  // The same duration, to the nearest frame.
-  const uint64_t outFrames =
-      rate == format.sampleRate ? frames : (frames * rate + format.sampleRate / 2) / format.sampleRate;
-  if (outFrames * width * sizeof(int16_t) > kMaxSampleBytes)
-    Fail(kErrOutOfMemory, path, "is too long to play at " + std::to_string(rate) + " Hz (" +
-                                    std::to_string(outFrames * width * sizeof(int16_t)) + " bytes; at most " +
-                                    std::to_string(kMaxSampleBytes) + ")");
+WaveSamples ToSamples(const WaveAudio& audio, uint32_t rate, const std::string& name) {
+  const uint64_t frames = audio.FrameCount();
+  const uint64_t played = PlayedFrames(audio, frames, rate, name);
+  const size_t width = audio.channels;
+  std::vector<int16_t> samples(static_cast<size_t>(frames * width));
+  const uint8_t* p = audio.data.data();
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = audio.bitsPerSample == 8 ? Sample8(p[i]) : Sample16(p + 2 * i);
+  if (rate == audio.sampleRate) return {audio.channels, std::move(samples)};
+  return {audio.channels, Resample(samples, width, audio.sampleRate, rate, played)};
+}
 
-  WaveSamples sound{format.channels, {}};
-  if (format.bitsPerSample == 16 && rate == format.sampleRate) {
+WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate) {
+  WaveFile file(path);
+  Layout layout = file.Locate();
+  WaveAudio& audio = layout.format;
+  const size_t frameBytes = size_t{audio.channels} * audio.bitsPerSample / 8u;
+  // Refused before anything is read or kept.
+  PlayedFrames(audio, layout.dataBytes / frameBytes, rate, path);
+  if (audio.bitsPerSample == 16 && rate == audio.sampleRate) {
     // The game's own case: the file's bytes are the samples.
-    sound.samples.resize(layout.dataBytes / 2);
+    WaveSamples sound{audio.channels, std::vector<int16_t>(layout.dataBytes / 2)};
     file.Read(layout.dataOffset, layout.dataBytes, reinterpret_cast<uint8_t*>(sound.samples.data()));
     if constexpr (std::endian::native == std::endian::big) {
       for (int16_t& s : sound.samples) s = Sample16(reinterpret_cast<const uint8_t*>(&s));
     }
     return sound;
   }
-  std::vector<uint8_t> bytes(layout.dataBytes);
-  file.Read(layout.dataOffset, bytes.size(), bytes.data());
-  std::vector<int16_t> samples(static_cast<size_t>(frames * width));
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = format.bitsPerSample == 8 ? Sample8(bytes[i]) : Sample16(&bytes[2 * i]);
-  sound.samples = rate == format.sampleRate ? std::move(samples)
-                                            : Resample(samples, width, format.sampleRate, rate, outFrames);
-  return sound;
-}
-
-std::vector<int16_t> ToSigned16(const WaveAudio& audio) {
-  const size_t count = audio.FrameCount() * audio.channels;
-  std::vector<int16_t> samples(count);
-  const uint8_t* p = audio.data.data();
-  if (audio.bitsPerSample == 8) {
-    for (size_t i = 0; i < count; ++i) samples[i] = Sample8(p[i]);
-  } else if (audio.bitsPerSample == 16) {
-    for (size_t i = 0; i < count; ++i) samples[i] = Sample16(p + 2 * i);
-  }
-  return samples;
+  audio.data.resize(layout.dataBytes);
+  file.Read(layout.dataOffset, layout.dataBytes, audio.data.data());
+  return ToSamples(audio, rate, path);
 }
 
 }  // namespace platform

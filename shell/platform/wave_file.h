@@ -55,17 +55,18 @@ WaveAudio ParseWave(const uint8_t* bytes, size_t size, const std::string& name);
 // kDsErrBadFormat; each with a description that names the file.
 WaveAudio ReadWaveFile(const std::string& path);
 
-// Reads a file's samples for playing at `rate` frames a second. A file in the
-// game's own format at that rate is read straight into the samples, with no
-// copy on the way; other widths are converted, other rates interpolated
-// linearly (a player's recording is speech or a noise, for which the aliasing
-// of a linear resampler is inaudible next to a click-free and exact length).
-// Fails as ReadWaveFile does, and with kErrOutOfMemory when the sound would
-// take more than kMaxSampleBytes at `rate` (before its samples are read), or
-// kDsErrBadFormat for a rate of 0; always naming the file.
+// Reads a file's samples for playing at `rate` frames a second (one the
+// reader accepts). A file in the game's own format at that rate is read
+// straight into the samples, with no copy on the way; any other is read as
+// ReadWaveFile does and made into samples by ToSamples. Fails as ReadWaveFile
+// does, and as ToSamples does before any sample is read; always naming the file.
 WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate);
 
-// The samples as signed 16-bit values, channels interleaved.
-std::vector<int16_t> ToSigned16(const WaveAudio& audio);
+// The samples of `audio` at `rate` (one the reader accepts): 8-bit ones
+// widened, other rates interpolated linearly (a player's recording is speech
+// or a noise, for which the aliasing of a linear resampler is inaudible next
+// to a click-free and exact length). A sound that would take more than
+// kMaxSampleBytes at `rate` raises kErrOutOfMemory naming `name`.
+WaveSamples ToSamples(const WaveAudio& audio, uint32_t rate, const std::string& name);
 
 }  // namespace platform

@@ -51,11 +51,13 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
       // 8-bit stereo cut short: the whole frames present, whatever the data's size says.
       {W().Fmt({1, 2, 8000, 8}).Chunk("data", {128, 0, 129, 127, 5}, 9).Build(),
        "2x8000, 4 bytes, 250 us, played as 12: 0 -32768 93 -20972"},
-      // Other chunks skipped, odd ones with their pad byte; data before fmt.
-      {W().Chunk("LIST", {1, 2, 3}).Data({7, 0}).Chunk("junk", {4}).Fmt({}).Build(), "1x22050, 2 bytes, 45 us, played as 1: 7"},
+      // Other chunks skipped, odd ones with their pad byte; data before fmt, longer than the headers read at first.
+      {W().Chunk("LIST", {1, 2, 3}).Data(Bytes{7} + Bytes(599)).Chunk("junk", {4}).Fmt({}).Build(),
+       "1x22050, 600 bytes, 13605 us, played as 300: 7 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
       // Streaming writers leave the sizes at 0 or the largest: the samples run to the end. A truly empty
       // data chunk is followed by chunks.
-      {W().Fmt({}).Chunk("data", s, 0).Build(0), "1x22050, 10 bytes, 226 us, played as 5: 0 1 -1 32767 -32768"},
+      {W().Fmt({}).Chunk("data", Samples16({0, 0, 0, 0, 7, 0, 0, 0}), 0).Build(0),
+       "1x22050, 16 bytes, 362 us, played as 8: 0 0 0 0 7 0 0 0"},
       {W().Fmt({}).Chunk("data", s, ~0u).Build(~0u), "1x22050, 10 bytes, 226 us, played as 5: 0 1 -1 32767 -32768"},
       {W().Fmt({}).Data({}).Chunk("LIST", {1, 2, 3}).Build(), "1x22050, 0 bytes, 0 us, played as 0:"},
       {W().Fmt({1, 1, 1000, 16}).Data(Bytes(12'300'000)).Build(), error("is too long to play at 22050 Hz", kErrOutOfMemory)},
