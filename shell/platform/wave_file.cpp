@@ -153,14 +153,14 @@ Layout Locate(uint64_t size, const std::string& name, const Fetch& at) {
       haveFormat = true;
     } else if (isData) {
       if (data) BadFormat(name, "is damaged: it has two data chunks");
-      // A streaming writer that never came back to set the size leaves 0 or
-      // the largest size: its samples run to the end of the file.
-      if (chunkSize == 0xFFFFFFFFu || (chunkSize == 0 && !ChunksFollow(at, body, size))) {
+      // A streaming writer that never came back to set the size leaves 0
+      // (its samples run to the end of the file) or the largest size; and a
+      // data chunk cut short is common (a recording stopped early): what is
+      // there is played.
+      if (chunkSize == 0 && !ChunksFollow(at, body, size)) {
         data.emplace(body, present);
         break;
       }
-      // A data chunk cut short is common (a recording stopped early): what
-      // is there is played.
       data.emplace(body, std::min<uint64_t>(chunkSize, present));
     }
     // Chunks of odd size are followed by one pad byte.
@@ -347,9 +347,6 @@ WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate) {
   WaveFile file(path);
   Layout layout = file.Locate();
   WaveAudio& audio = layout.format;
-  const size_t frameBytes = size_t{audio.channels} * audio.bitsPerSample / 8u;
-  // Refused before anything is read or kept.
-  PlayedFrames(audio, layout.dataBytes / frameBytes, rate, path);
   if (audio.bitsPerSample == 16 && rate == audio.sampleRate) {
     // The game's own case: the file's bytes are the samples.
     WaveSamples sound{audio.channels, std::vector<int16_t>(layout.dataBytes / 2)};

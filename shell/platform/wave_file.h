@@ -58,8 +58,8 @@ WaveAudio ReadWaveFile(const std::string& path);
 // Reads a file's samples for playing at `rate` frames a second (one the
 // reader accepts). A file in the game's own format at that rate is read
 // straight into the samples, with no copy on the way; any other is read as
-// ReadWaveFile does and made into samples by ToSamples. Fails as ReadWaveFile
-// does, and as ToSamples does before any sample is read; always naming the file.
+// ReadWaveFile does and made into samples by ToSamples. Fails as those do,
+// naming the file.
 WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate);
 
 // The samples of `audio` at `rate` (one the reader accepts): 8-bit ones

@@ -59,6 +59,8 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
       {W().Fmt({}).Chunk("data", Samples16({0, 0, 0, 0, 7, 0, 0, 0}), 0).Build(0),
        "1x22050, 16 bytes, 362 us, played as 8: 0 0 0 0 7 0 0 0"},
       {W().Fmt({}).Chunk("data", s, ~0u).Build(~0u), "1x22050, 10 bytes, 226 us, played as 5: 0 1 -1 32767 -32768"},
+      {W().Fmt({}).Chunk("data", Samples16({0x4141, 0x4141, 0x7FFF, 0}), 0).Build(0),  // "AAAA", too long to be a chunk
+       "1x22050, 8 bytes, 181 us, played as 4: 16705 16705 32767 0"},
       {W().Fmt({}).Data({}).Chunk("LIST", {1, 2, 3}).Build(), "1x22050, 0 bytes, 0 us, played as 0:"},
       {W().Fmt({1, 1, 1000, 16}).Data(Bytes(12'300'000)).Build(), error("is too long to play at 22050 Hz", kErrOutOfMemory)},
       {Bytes(20, 'x'), error("is not a wave file: no RIFF header")},
