@@ -338,7 +338,8 @@ WaveSamples ToSamples(const WaveAudio& audio, uint32_t rate, const std::string& 
   const size_t width = audio.channels;
   std::vector<int16_t> samples(static_cast<size_t>(frames * width));
   const uint8_t* p = audio.data.data();
-  for (size_t i = 0; i < samples.size(); ++i) samples[i] = audio.bitsPerSample == 8 ? Sample8(p[i]) : Sample16(p + 2 * i);
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = audio.bitsPerSample == 8 ? Sample8(p[i]) : Sample16(p + 2 * i);
   if (rate == audio.sampleRate) return {audio.channels, std::move(samples)};
   return {audio.channels, Resample(samples, width, audio.sampleRate, rate, played)};
 }

@@ -42,7 +42,8 @@ struct WaveBuilder {
   WaveBuilder& Fmt(const Format& f) { return Chunk("fmt ", FormatBody(f)); }
   WaveBuilder& Data(const Bytes& samples) { return Chunk("data", samples); }
   Bytes Build(std::optional<uint32_t> riffSize = {}) const {
-    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, riffSize.value_or(uint32_t(chunks.size() + 4))).chunks;
+    const uint32_t size = riffSize.value_or(uint32_t(chunks.size() + 4));
+    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, size).chunks;
   }
 };
 

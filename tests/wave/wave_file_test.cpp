@@ -50,7 +50,7 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
        "2x11025, 8 bytes, 181 us, played as 8: 5 -5 7 -7 9 -9 9 -9"},
       // 8-bit stereo cut short: the whole frames present, whatever the data's size says.
       {W().Fmt({1, 2, 8000, 8}).Chunk("data", {128, 0, 129, 127, 5}, 9).Build(),
-       "2x8000, 4 bytes, 250 us, played as 12: 0 -32768 93 -20972"},
+       "2x8000, 4 bytes, 250 us, played as 12: 0 -32768 93 -20972 186 -9177 256 -256 256 -256 256 -256"},
       // Other chunks skipped, odd ones with their pad byte; data before fmt, longer than the headers read at first.
       {W().Chunk("LIST", {1, 2, 3}).Data(Bytes{7} + Bytes(599)).Chunk("junk", {4}).Fmt({}).Build(),
        "1x22050, 600 bytes, 13605 us, played as 300: 7 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
@@ -62,7 +62,8 @@ TEST(WaveFile, ReadsPcmFilesAndNamesWhatItCannotPlay) {
       {W().Fmt({}).Chunk("data", Samples16({0x4141, 0x4141, 0x7FFF, 0}), 0).Build(0),  // "AAAA", too long to be a chunk
        "1x22050, 8 bytes, 181 us, played as 4: 16705 16705 32767 0"},
       {W().Fmt({}).Data({}).Chunk("LIST", {1, 2, 3}).Build(), "1x22050, 0 bytes, 0 us, played as 0:"},
-      {W().Fmt({1, 1, 1000, 16}).Data(Bytes(12'300'000)).Build(), error("is too long to play at 22050 Hz", kErrOutOfMemory)},
+      {W().Fmt({1, 1, 1000, 16}).Data(Bytes(12'300'000)).Build(),
+       error("is too long to play at 22050 Hz", kErrOutOfMemory)},
       {Bytes(20, 'x'), error("is not a wave file: no RIFF header")},
       {W().Chunk("RIFF", {'A', 'V', 'I', ' '}).chunks, error("is not a wave file: the RIFF form is not WAVE")},
       {W().Fmt({2, 1, 22050, 4}).Data(s).Build(), error("is compressed (format 2)")},
