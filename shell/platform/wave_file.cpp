@@ -197,12 +197,6 @@ class WaveFile {
     if (status.type() == fs::file_type::directory) Fail(kErrAccessDenied, path, "is a folder, not a wave file");
     // A pipe or a device could block the game forever or never end.
     if (status.type() != fs::file_type::regular) Fail(kErrAccessDenied, path, "is not an ordinary file");
-    const uintmax_t length = fs::file_size(file, error);
-    if (error) Fail(kErrFail, path, "cannot be read: " + error.message());
-    if (length > kMaxWaveFileBytes)
-      Fail(kErrOutOfMemory, path, "is too large to play (" + std::to_string(length) + " bytes; at most " +
-                                      std::to_string(kMaxWaveFileBytes) + ")");
-    size_ = length;
 #if defined(_WIN32)
     file_.reset(_wfopen(file.c_str(), L"rb"));
 #else
@@ -212,6 +206,18 @@ class WaveFile {
     // Every read goes straight to its destination, without the library's
     // buffer in between.
     std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    // The size of the file opened, found without a second look-up of its name
+    // (Windows' long has 32 bits).
+#if defined(_WIN32)
+    const int64_t length = _fseeki64(file_.get(), 0, SEEK_END) == 0 ? _ftelli64(file_.get()) : -1;
+#else
+    const int64_t length = std::fseek(file_.get(), 0, SEEK_END) == 0 ? std::ftell(file_.get()) : -1;
+#endif
+    if (length < 0) Fail(kErrFail, path, "cannot be read");
+    size_ = position_ = static_cast<uint64_t>(length);
+    if (size_ > kMaxWaveFileBytes)
+      Fail(kErrOutOfMemory, path, "is too large to play (" + std::to_string(size_) + " bytes; at most " +
+                                      std::to_string(kMaxWaveFileBytes) + ")");
   }
 
   Layout Locate() {
