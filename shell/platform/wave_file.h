@@ -3,7 +3,8 @@
 // any rate) is accepted too, so that a player may put a recording of their own
 // in a sound's place. Anything else is a RuntimeError naming the file and what
 // is wrong with it. Bad input never crashes, over-reads or allocates beyond
-// the file's own size.
+// the file's own size (or, for a sound brought to another rate, beyond
+// kMaxSampleBytes).
 #pragma once
 
 #include <cstddef>
@@ -24,8 +25,18 @@ struct WaveAudio {
   uint64_t DurationMicroseconds() const;
 };
 
+// A sound ready to mix: signed 16-bit samples, channels interleaved, at the
+// rate it was read for.
+struct WaveSamples {
+  uint16_t channels = 0;  // 1 or 2
+  std::vector<int16_t> samples;
+};
+
 // Largest file the reader accepts; about 25 minutes of the game's own format.
 inline constexpr size_t kMaxWaveFileBytes = 64u * 1024u * 1024u;
+// Largest sound once brought to another rate: a file of the largest size at a
+// very low rate would become gigabytes; four times the largest file is plenty.
+inline constexpr size_t kMaxSampleBytes = 4 * kMaxWaveFileBytes;
 
 // Sample rates accepted, frames a second: what players' recordings use, from
 // old telephone-quality files to studio ones.
@@ -44,7 +55,18 @@ WaveAudio ParseWave(const uint8_t* bytes, size_t size, const std::string& name);
 // kDsErrBadFormat; each with a description that names the file.
 WaveAudio ReadWaveFile(const std::string& path);
 
-// The samples as signed 16-bit values, channels interleaved.
-std::vector<int16_t> ToSigned16(const WaveAudio& audio);
+// Reads a file's samples for playing at `rate` frames a second (one the
+// reader accepts). A file in the game's own format at that rate is read
+// straight into the samples, with no copy on the way; any other is read as
+// ReadWaveFile does and made into samples by ToSamples. Fails as those do,
+// naming the file.
+WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate);
+
+// The samples of `audio` at `rate` (one the reader accepts): 8-bit ones
+// widened, other rates interpolated linearly (a player's recording is speech
+// or a noise, for which the aliasing of a linear resampler is inaudible next
+// to a click-free and exact length). A sound that would take more than
+// kMaxSampleBytes at `rate` raises kErrOutOfMemory naming `name`.
+WaveSamples ToSamples(const WaveAudio& audio, uint32_t rate, const std::string& name);
 
 }  // namespace platform

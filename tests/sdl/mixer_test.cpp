@@ -1,5 +1,4 @@
-// The sound device's mixer rendered directly, and files at other rates
-// brought to its rate when loaded.
+// The sound device's mixer rendered directly.
 #include "shell/platform/sdl/sdl_mixer.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +12,6 @@
 
 #include "shell/platform/platform.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
-#include "shell/platform/sdl/sdl_audio_resample.h"
-#include "shell/platform/wave_file.h"
-#include "tests/support/failure_number.h"
 
 // The audio callback allocates nothing: every render of these tests is watched.
 thread_local bool Rendering = false;
@@ -126,13 +122,4 @@ TEST(Mixer, ALostDeviceOwesItsVoicesEveryFrameOfTheTimeAndIsTriedAgainEvery300ms
     EXPECT_EQ(clock.AttemptDue(7'000'000 + step.at), step.due) << step.at;
     if (step.made) clock.Attempted(7'000'000 + step.at);
   }
-}
-
-TEST(Mixer, AFileAtAnotherRateIsResampledKeepingItsLengthAndShape) {
-  // At half the rate every frame is followed by the midpoint to the next
-  // one; the last is held.
-  EXPECT_EQ(sdl::ResampleToMixerRate({0, 10, 100, -10, -100, 30, 1000, 0}, 2, 11025),
-            (std::vector<int16_t>{0, 10, 50, 0, 100, -10, 0, 10, -100, 30, 450, 15, 1000, 0, 1000, 0}));
-  EXPECT_EQ(test::NumberOf([] { sdl::ResampleToMixerRate(std::vector<int16_t>(kMaxWaveFileBytes / 8), 1, 1000); }),
-            kErrOutOfMemory);
 }

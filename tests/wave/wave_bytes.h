@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,16 @@ inline Bytes FormatBody(const Format& f) {
 struct WaveBuilder {
   Bytes chunks;
   // A chunk that declares its body's size (and is padded to an even one), or `declared`.
-  WaveBuilder& Chunk(const char* id, const Bytes& body, uint32_t declared = ~0u) {
-    const bool own = declared == ~0u;
-    const Bytes size = Le(own ? uint32_t(body.size()) : declared, 4);
-    chunks = chunks + Bytes(id, id + 4) + size + body + Bytes(own ? body.size() % 2 : 0);
+  WaveBuilder& Chunk(const char* id, const Bytes& body, std::optional<uint32_t> declared = {}) {
+    const Bytes size = Le(declared.value_or(uint32_t(body.size())), 4);
+    chunks = chunks + Bytes(id, id + 4) + size + body + Bytes(declared ? 0 : body.size() % 2);
     return *this;
   }
   WaveBuilder& Fmt(const Format& f) { return Chunk("fmt ", FormatBody(f)); }
   WaveBuilder& Data(const Bytes& samples) { return Chunk("data", samples); }
-  Bytes Build() const {
-    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, uint32_t(chunks.size() + 4)).chunks;
+  Bytes Build(std::optional<uint32_t> riffSize = {}) const {
+    const uint32_t size = riffSize.value_or(uint32_t(chunks.size() + 4));
+    return WaveBuilder().Chunk("RIFF", Bytes{'W', 'A', 'V', 'E'} + chunks, size).chunks;
   }
 };
 

@@ -68,10 +68,8 @@ class Device final : public platform::SoundDevice {
   // The buffer plays the file as it is, whatever format the description gives.
   std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
                                                                    const platform::BufferDescription&) override {
-    const platform::WaveAudio audio = platform::ReadWaveFile(file);
-    std::vector<int16_t> samples =
-        ResampleToMixerRate(platform::ToSigned16(audio), audio.channels, audio.sampleRate);
-    auto voice = std::make_unique<Voice>(std::move(samples), audio.channels);
+    MixerSound sound = ReadAtMixerRate(file);
+    auto voice = std::make_unique<Voice>(std::move(sound.samples), sound.channels);
     return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice));
   }
 

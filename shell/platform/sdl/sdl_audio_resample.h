@@ -1,19 +1,22 @@
-// Bringing a wave file's samples to the mixer's rate, once, when its buffer is
-// created, so that the audio callback only ever copies and scales.
+// The samples a sound buffer of the SDL backend plays: its file read once, when
+// the buffer is created, and brought to the mixer's rate, so that the audio
+// callback only ever copies and scales.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace sdl {
 
-// `samples` hold `channels` (1 or 2) interleaved at `rate` frames a second;
-// the result holds the same channels at kMixerRate. The game's own files are
-// at kMixerRate already and come back unchanged. Other rates are interpolated
-// linearly: a player's own recording is speech or a noise, for which the
-// aliasing of a linear resampler is inaudible next to a click-free and exact
-// length. `rate` is one the wave reader accepts. Raises kErrOutOfMemory when
-// the result would be unreasonably long.
-std::vector<int16_t> ResampleToMixerRate(std::vector<int16_t> samples, int channels, uint32_t rate);
+struct MixerSound {
+  std::vector<int16_t> samples;  // frames at kMixerRate, `channels` interleaved
+  int channels = 1;              // 1 or 2
+};
+
+// The game's own files (16-bit mono at kMixerRate) are read straight into the
+// samples; a player's file of another width or rate is converted. Failures
+// are the wave reader's (shell/platform/wave_file.h) and name the file.
+MixerSound ReadAtMixerRate(const std::string& file);
 
 }  // namespace sdl
