@@ -10,8 +10,8 @@
 // A loaded machine may leave a gap in the recording (a sound server's
 // underrun) or lose some milliseconds of it. A file not found whole is found
 // if its two halves are, the second starting at most a quarter second after
-// the first ends or a tenth of a second before, down to pieces of a quarter
-// second: the sound was played, with a hitch.
+// the first ends or a tenth of a second before, down to pieces of an eighth
+// of a second: the sound was played, with a hitch.
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -90,7 +90,7 @@ class Recording {
   Match Found(const std::vector<float>& wanted, size_t from, size_t to) const {
     const Match whole = Best(wanted, from, to);
     const size_t half = wanted.size() / 2;
-    if (whole.score >= kPresent || half < static_cast<size_t>(rate_ / 4)) return whole;
+    if (whole.score >= kPresent || half < static_cast<size_t>(rate_ / 8)) return whole;
     const Match first = Found({wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(half)}, from, to);
     if (first.score < kPresent) return whole;
     const size_t back = std::min(first.end, static_cast<size_t>(rate_ / 10));  // or a few lost

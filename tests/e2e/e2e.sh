@@ -86,9 +86,6 @@ launch() {
     if [ "$device" = sound ]; then
       pulse
       printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
-      # Wine writes through ALSA in short periods; a server-side buffer of
-      # 100 ms keeps a busy machine's late wake-ups from leaving gaps.
-      export PULSE_LATENCY_MSEC=100
     fi
     # The window trace shows the texts windows are given.
     start env -C "$(dirname "$program")" WINEDEBUG=-all,+win wine "$program" "${@:2}" >"$work/program.log" 2>&1
