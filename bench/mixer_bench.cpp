@@ -33,7 +33,7 @@ void PlayToFirstMix(benchmark::State& state) {
     SDL_setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
   }
   sdl::AudioOutput output;
-  sdl::Voice voice(std::vector<int16_t>(1, 8000), 1);
+  sdl::Voice voice(platform::Samples(1, 8000), 1);
   output.SharedMixer()->Add(&voice);
   std::mt19937 random(1);
   std::uniform_int_distribution<int> phase(0, 12000);
@@ -59,8 +59,8 @@ void PlayToFirstMix(benchmark::State& state) {
 BENCHMARK(PlayToFirstMix)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
 void Render4Voices(benchmark::State& state) {
-  std::vector<int16_t> mono(22050);
-  std::vector<int16_t> stereo(2 * 22050);
+  platform::Samples mono(22050);
+  platform::Samples stereo(2 * 22050);
   for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<int16_t>((i * 131) % 20000 - 10000);
   for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<int16_t>((i * 71) % 20000 - 10000);
   sdl::Mixer mixer;

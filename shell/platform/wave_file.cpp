@@ -291,10 +291,10 @@ int16_t Sample8(uint8_t v) { return static_cast<int16_t>((v - 128) * 256); }
 // to the nearest frame. Output frame j sits at j * from / to input frames,
 // kept as a whole index and an exact fraction so that long files do not
 // drift; the last input frame is held.
-std::vector<int16_t> Resample(const std::vector<int16_t>& in, size_t width, uint32_t from, uint32_t to,
+Samples Resample(const Samples& in, size_t width, uint32_t from, uint32_t to,
                               uint64_t outFrames) {
   const uint64_t inFrames = in.size() / width;
-  std::vector<int16_t> out(static_cast<size_t>(outFrames * width));
+  Samples out(static_cast<size_t>(outFrames * width));
   for (uint64_t j = 0; j < outFrames; ++j) {
     const uint64_t numerator = j * from;
     const uint64_t index = numerator / to;
@@ -342,7 +342,7 @@ WaveSamples ToSamples(const WaveAudio& audio, uint32_t rate, const std::string& 
   const uint64_t frames = audio.FrameCount();
   const uint64_t played = PlayedFrames(audio, frames, rate, name);
   const size_t width = audio.channels;
-  std::vector<int16_t> samples(static_cast<size_t>(frames * width));
+  Samples samples(static_cast<size_t>(frames * width));
   const uint8_t* p = audio.data.data();
   for (size_t i = 0; i < samples.size(); ++i)
     samples[i] = audio.bitsPerSample == 8 ? Sample8(p[i]) : Sample16(p + 2 * i);
@@ -356,7 +356,7 @@ WaveSamples ReadWaveSamples(const std::string& path, uint32_t rate) {
   WaveAudio& audio = layout.format;
   if (audio.bitsPerSample == 16 && rate == audio.sampleRate) {
     // The game's own case: the file's bytes are the samples.
-    WaveSamples sound{audio.channels, std::vector<int16_t>(layout.dataBytes / 2)};
+    WaveSamples sound{audio.channels, Samples(layout.dataBytes / 2)};
     file.Read(layout.dataOffset, layout.dataBytes, reinterpret_cast<uint8_t*>(sound.samples.data()));
     if constexpr (std::endian::native == std::endian::big) {
       for (int16_t& s : sound.samples) s = Sample16(reinterpret_cast<const uint8_t*>(&s));

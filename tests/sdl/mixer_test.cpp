@@ -50,7 +50,7 @@ TEST(Mixer, PanAndVolumeFollowDirectSoundsLaw) {
       {-400, -10000, -4, -INFINITY}, {-10000, 0, -INFINITY, -INFINITY}, {-6000, 5000, -INFINITY, -60}};
   for (const auto& c : cases) {
     sdl::Mixer mixer;
-    sdl::Voice voice(std::vector<int16_t>(1, 32000), 1);
+    sdl::Voice voice(platform::Samples(1, 32000), 1);
     mixer.Add(&voice);
     voice.SetVolume(c.volume);
     voice.SetPan(c.pan);
@@ -62,7 +62,8 @@ TEST(Mixer, PanAndVolumeFollowDirectSoundsLaw) {
 
 TEST(Mixer, StatusStopResumeLoopingAndTheEnd) {
   sdl::Mixer mixer;
-  sdl::Voice voice(Counted(1, 1000), 2);
+  const std::vector<int16_t> counted = Counted(1, 1000);
+  sdl::Voice voice(platform::Samples(counted.begin(), counted.end()), 2);
   mixer.Add(&voice);
   // The call ('1' play once, 'L' play looping, 'S' stop, ' ' none, '>' none and the
   // frames skipped, as without a device), the frames then rendered, the first
@@ -84,7 +85,7 @@ TEST(Mixer, StatusStopResumeLoopingAndTheEnd) {
 // its gains in 32 steps, not at once; without the focus it is silent.
 TEST(Mixer, GainChangesOnAPlayingBufferAreRampedAndTheFocusGoingMutesIt) {
   sdl::Mixer mixer;
-  sdl::Voice voice(std::vector<int16_t>(1000, 32000), 1);
+  sdl::Voice voice(platform::Samples(1000, 32000), 1);
   mixer.Add(&voice);
   voice.Play(kPlayLooping);
   Render(mixer, 10);
@@ -101,7 +102,7 @@ TEST(Mixer, GainChangesOnAPlayingBufferAreRampedAndTheFocusGoingMutesIt) {
 
 TEST(Mixer, VoicesAreSummedSideBySideAndSaturatedAndAnEmptyOneNeverPlays) {
   sdl::Mixer mixer;
-  sdl::Voice mono(std::vector<int16_t>(10, 20000), 1), stereo(std::vector<int16_t>{30000, -30000}, 2), empty({}, 1);
+  sdl::Voice mono(platform::Samples(10, 20000), 1), stereo(platform::Samples{30000, -30000}, 2), empty({}, 1);
   for (sdl::Voice* voice : {&mono, &stereo, &empty}) {
     mixer.Add(voice);
     voice->Play(kPlayLooping);

@@ -20,7 +20,8 @@ using namespace wave_test;
 // first samples of N played at 22,050 Hz, or "NUMBER DESCRIPTION" of the failure.
 static std::string Outcome(const std::string& path) try {
   const WaveAudio audio = ReadWaveFile(path);
-  const std::vector<int16_t> played = ReadWaveSamples(path, 22050).samples;
+  const Samples read = ReadWaveSamples(path, 22050).samples;
+  const std::vector<int16_t> played(read.begin(), read.end());
   std::string shown = std::to_string(audio.channels) + "x" + std::to_string(audio.sampleRate) + ", " +
                       std::to_string(audio.data.size()) + " bytes, " + std::to_string(audio.DurationMicroseconds()) +
                       " us, played as " + std::to_string(played.size()) + ":";

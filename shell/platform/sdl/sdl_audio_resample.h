@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "shell/platform/wave_file.h"
+
 namespace sdl {
 
 struct MixerSound {
-  std::vector<int16_t> samples;  // frames at kMixerRate, `channels` interleaved
+  platform::Samples samples;  // frames at kMixerRate, `channels` interleaved
   int channels = 1;              // 1 or 2
 };
 

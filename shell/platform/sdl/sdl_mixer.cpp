@@ -45,7 +45,7 @@ float GainOf(int32_t hundredthsOfDecibel) {
 // ---------------------------------------------------------------------------
 // Voice
 
-Voice::Voice(std::vector<int16_t> samples, int channels)
+Voice::Voice(platform::Samples samples, int channels)
     : samples_(std::move(samples)),
       channels_(channels == 2 ? 2 : 1),
       frames_(static_cast<uint32_t>(samples_.size() / static_cast<size_t>(channels_))),

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "shell/platform/wave_file.h"
+
 namespace sdl {
 
 // The game's sounds are 22,050 Hz, so the mixer runs at that rate: they play
@@ -29,7 +31,7 @@ inline constexpr int kMixerChannels = 2;
 class Voice {
  public:
   // `samples` are frames at kMixerRate, `channels` (1 or 2) interleaved.
-  Voice(std::vector<int16_t> samples, int channels);
+  Voice(platform::Samples samples, int channels);
   Voice(const Voice&) = delete;
   Voice& operator=(const Voice&) = delete;
 
@@ -50,7 +52,7 @@ class Voice {
   void PublishGains();
   void SetMode(int32_t mode);
 
-  const std::vector<int16_t> samples_;
+  const platform::Samples samples_;
   const int channels_;
   const uint32_t frames_;
 
