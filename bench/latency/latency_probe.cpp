@@ -47,7 +47,8 @@ constexpr int kRate = 22050;
 // Small reads place each block closely; but PipeWire runs its whole graph at
 // the smallest period any client asks for, so the script asks for a period
 // no smaller than the program's own there (PROBE_BLOCK_FRAMES).
-const size_t kBlockFrames = std::getenv("PROBE_BLOCK_FRAMES") ? std::strtoul(std::getenv("PROBE_BLOCK_FRAMES"), nullptr, 10) : 32;
+const size_t kBlockFrames =
+    std::getenv("PROBE_BLOCK_FRAMES") ? std::strtoul(std::getenv("PROBE_BLOCK_FRAMES"), nullptr, 10) : 32;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -172,22 +173,48 @@ int Key(const std::string& sink, const std::vector<int16_t>& intro) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
   const std::vector<int16_t> samples = recorder.Samples();
-  // Place the recording in the introduction by a stretch heard before the key.
+  // Place the recording in the introduction by a stretch heard before the
+  // key, the latest that is the introduction sample for sample.
   constexpr size_t kStretch = kRate / 20;
-  if (beforeKey < kStretch + kRate / 2) Fail("too little recorded before the key");
-  const size_t stretchAt = beforeKey - kStretch;
-  const size_t introAt = FindExactly(intro, samples.data() + stretchAt, kStretch);
-  if (introAt == std::string::npos) Fail("the recording is not the introduction, sample for sample");
-  size_t stop = stretchAt;
-  while (stop < samples.size() && introAt + (stop - stretchAt) < intro.size() &&
-         std::abs(samples[stop] - intro[introAt + (stop - stretchAt)]) <= 2) {
-    ++stop;
+  size_t stretchAt = beforeKey;
+  size_t introAt = std::string::npos;
+  while (introAt == std::string::npos && stretchAt >= kStretch + kRate / 2) {
+    stretchAt -= kStretch;
+    introAt = FindExactly(intro, samples.data() + stretchAt, kStretch);
   }
-  if (stop == samples.size()) Fail("the introduction did not stop");
+  if (introAt == std::string::npos) Fail("the recording is not the introduction, sample for sample");
+  // Walk on while the recording is the introduction. A difference after
+  // which it is the introduction again, a little later or earlier, is a
+  // dropout (counted, not taken for the stop).
+  size_t stop = stretchAt;
+  size_t dropouts = 0;
+  for (;;) {
+    while (stop < samples.size() && introAt + (stop - stretchAt) < intro.size() &&
+           std::abs(samples[stop] - intro[introAt + (stop - stretchAt)]) <= 2) {
+      ++stop;
+    }
+    // A dropout of up to a tenth of a second is looked past.
+    constexpr size_t kPiece = kRate / 200;
+    if (stop + kRate / 10 + kPiece > samples.size()) Fail("the introduction did not stop");
+    const size_t expected = introAt + (stop - stretchAt);
+    const size_t from = expected > kRate / 5 ? expected - kRate / 5 : 0;
+    const std::vector<int16_t> near(intro.begin() + static_cast<std::ptrdiff_t>(std::min(from, intro.size())),
+                                    intro.begin() + static_cast<std::ptrdiff_t>(std::min(expected + kRate, intro.size())));
+    size_t found = std::string::npos, ahead = kRate / 200;
+    for (; found == std::string::npos && ahead <= kRate / 10; ahead *= 2) {
+      found = FindExactly(near, samples.data() + stop + ahead, kPiece);
+    }
+    if (found == std::string::npos) break;
+    ++dropouts;
+    stretchAt = stop + ahead / 2;
+    introAt = from + found;
+    stop = stretchAt;
+  }
+  if (stop < beforeKey) Fail("the introduction stopped before the key");
   const double stopTime = recorder.TimeOf(stop);
 
   std::printf("%.2f\n", (stopTime - keyTime) * 1000);
-  std::fprintf(stderr, "key handled in %.2f ms\n", (handled - sent) * 1000);
+  std::fprintf(stderr, "key handled in %.2f ms; %zu dropouts\n", (handled - sent) * 1000, dropouts);
   XCloseDisplay(display);
   return 0;
 }

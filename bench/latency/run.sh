@@ -56,6 +56,7 @@ fresh_runtime() {
 
 start_pulseaudio() {
   fresh_runtime pulseaudio
+  export PROBE_BLOCK_FRAMES=32
   mkdir -p "$XDG_RUNTIME_DIR/pulse"
   # Shared memory off: 16.1 aborted once on a client's disconnect with it on.
   start pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
@@ -66,6 +67,9 @@ start_pulseaudio() {
 
 start_pipewire() {
   fresh_runtime pipewire
+  # PipeWire runs the whole graph at the smallest period a client asks for:
+  # the probe asks for none smaller than the game's.
+  export PROBE_BLOCK_FRAMES=128
   export PIPEWIRE_RUNTIME_DIR=$XDG_RUNTIME_DIR
   # WirePlumber needs a session bus.
   start dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/bus"
@@ -93,7 +97,7 @@ start_pipewire() {
 # trial DRIVER PROGRAM...: one key-to-silence figure in milliseconds.
 trial() {
   local driver=$1; shift
-  SDL_AUDIODRIVER=$driver "$@" >/dev/null 2>&1 &
+  env ${driver:+SDL_AUDIODRIVER=$driver} "$@" >/dev/null 2>&1 &
   local program=$!
   local window
   window=$(xdotool search --sync --onlyvisible --pid "$program" 2>/dev/null | head -n 1)
@@ -107,8 +111,10 @@ measure() {
   for who in game typical; do
     local cmd=("$game")
     [ $who = game ] || cmd=("$build/typical_sdl_game" "$intro")
+    : >"$work/probe.log"
     for ((t = 0; t < trials; t++)); do trial "$2" "${cmd[@]}"; done >"$work/$1-$who"
     summary "$1" "$who"
+    sed 's/.*; //' "$work/probe.log" | sort | uniq -c | sed 's/^/      /' | tee -a "$work/results"
   done
 }
 summary() {
@@ -125,7 +131,7 @@ summary() {
 whole_game() {
   local load=()
   for _ in 1 2; do (while :; do :; done) & load+=($!); done
-  SDL_AUDIODRIVER=$2 "$game" >/dev/null 2>&1 &
+  env ${2:+SDL_AUDIODRIVER=$2} "$game" >/dev/null 2>&1 &
   local program=$!
   "$build/latency_probe" whole bench "$intro" "$work/whole.raw" 75 >"$work/whole.txt" &
   local probe=$!
@@ -164,4 +170,3 @@ done
 
 echo "== Key to silence, $trials trials each"
 cat "$work/results"
-[ ! -s "$work/probe.log" ] || { echo "== Why trials failed"; grep -v '^key handled' "$work/probe.log" | sort | uniq -c; }
