@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -12,6 +14,12 @@
 #include <utility>
 
 #include "shell/platform/platform.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -188,6 +196,7 @@ Layout Locate(uint64_t size, const std::string& name, const Fetch& at) {
 class WaveFile {
  public:
   explicit WaveFile(const std::string& path) : path_(path) {
+#if defined(_WIN32)
     namespace fs = std::filesystem;
     const fs::path file(path);
     std::error_code error;
@@ -197,28 +206,44 @@ class WaveFile {
     if (status.type() == fs::file_type::directory) Fail(kErrAccessDenied, path, "is a folder, not a wave file");
     // A pipe or a device could block the game forever or never end.
     if (status.type() != fs::file_type::regular) Fail(kErrAccessDenied, path, "is not an ordinary file");
-#if defined(_WIN32)
     file_.reset(_wfopen(file.c_str(), L"rb"));
-#else
-    file_.reset(std::fopen(path.c_str(), "rb"));
-#endif
     if (!file_) Fail(kErrAccessDenied, path, "cannot be opened");
     // Every read goes straight to its destination, without the library's
     // buffer in between.
     std::setvbuf(file_.get(), nullptr, _IONBF, 0);
     // The size of the file opened, found without a second look-up of its name
     // (Windows' long has 32 bits).
-#if defined(_WIN32)
     const int64_t length = _fseeki64(file_.get(), 0, SEEK_END) == 0 ? _ftelli64(file_.get()) : -1;
-#else
-    const int64_t length = std::fseek(file_.get(), 0, SEEK_END) == 0 ? std::ftell(file_.get()) : -1;
-#endif
     if (length < 0) Fail(kErrFail, path, "cannot be read");
     size_ = position_ = static_cast<uint64_t>(length);
+#else
+    // One open and one look at what was opened: a sound is read at every
+    // play, and each system call counts against SDL_LoadWAV's time. Opened
+    // without waiting, so that a pipe cannot hold the game up before it is
+    // seen to be one.
+    file_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file_ < 0) {
+      const int cause = errno;
+      if (cause == ENOENT || cause == ENOTDIR) Fail(kErrFileNotFound, path, "was not found");
+      if (cause == EACCES) Fail(kErrAccessDenied, path, "cannot be opened");
+      Fail(kErrAccessDenied, path, std::string("cannot be read: ") + std::strerror(cause));
+    }
+    struct stat status {};
+    if (::fstat(file_, &status) != 0) Fail(kErrFail, path, "cannot be read");
+    if (S_ISDIR(status.st_mode)) Fail(kErrAccessDenied, path, "is a folder, not a wave file");
+    // A pipe or a device could block the game forever or never end.
+    if (!S_ISREG(status.st_mode)) Fail(kErrAccessDenied, path, "is not an ordinary file");
+    size_ = static_cast<uint64_t>(status.st_size);
+#endif
     if (size_ > kMaxWaveFileBytes)
       Fail(kErrOutOfMemory, path, "is too large to play (" + std::to_string(size_) + " bytes; at most " +
                                       std::to_string(kMaxWaveFileBytes) + ")");
   }
+#if !defined(_WIN32)
+  ~WaveFile() { ::close(file_); }
+  WaveFile(const WaveFile&) = delete;
+  WaveFile& operator=(const WaveFile&) = delete;
+#endif
 
   Layout Locate() {
     return platform::Locate(size_, path_, [this](uint64_t offset, size_t n) { return At(offset, n); });
@@ -255,20 +280,33 @@ class WaveFile {
   }
 
   void ReadFile(uint64_t offset, size_t n, uint8_t* out) {
-    if (offset != position_ && std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0)
+#if defined(_WIN32)
+    if (offset != position_ && _fseeki64(file_.get(), static_cast<int64_t>(offset), SEEK_SET) != 0)
       Fail(kErrFail, path_, "cannot be read");
     const size_t got = std::fread(out, 1, n, file_.get());
     position_ = offset + got;
     if (got != n) Fail(kErrFail, path_, "cannot be read");
+#else
+    while (n > 0) {
+      const ssize_t got = ::pread(file_, out, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) Fail(kErrFail, path_, "cannot be read");
+      offset += static_cast<uint64_t>(got), out += got, n -= static_cast<size_t>(got);
+    }
+#endif
   }
 
+#if defined(_WIN32)
   struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
-  const std::string& path_;  // the caller's, which outlives the reading
-  uint64_t size_ = 0;
   std::unique_ptr<std::FILE, Closer> file_;
   uint64_t position_ = 0;
+#else
+  int file_ = -1;
+#endif
+  const std::string& path_;  // the caller's, which outlives the reading
+  uint64_t size_ = 0;
   std::vector<uint8_t> window_;
   uint64_t windowStart_ = 0;
 };
