@@ -2,10 +2,10 @@
 # Installs what is missing, builds and runs every test: first the unit tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the wave
 # reader's fuzzer for a bounded time, then the Windows program, cross-compiled
-# and tested under wine, then the whole suite (end-to-end tests of the real
-# program included) on a warnings-as-errors build, and last the Debian
-# package: built, checked by lintian, installed, played end to end from
-# another folder and purged.
+# and tested under wine, then the Debian package (built, checked by lintian,
+# installed, played end to end from another folder and purged), and last the
+# whole suite (end-to-end tests of the real program included) on a
+# warnings-as-errors build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test windows package
@@ -27,11 +27,13 @@ fuzz/run_wave_fuzz.sh build-fuzz "${GRUMBOSH_FUZZ_SECONDS:-60}"
 echo "== The Windows build under wine"
 scripts/test-windows.sh build-windows
 
-echo "== Every test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR=ON \
   -DGRUMBOSH_TESTS=ON -DGRUMBOSH_BENCHMARKS=ON >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure
 
 echo "== The Debian package"
 GRUMBOSH_JOBS=$jobs scripts/package.sh --install-and-play build/tests/e2e build-package
+
+# Last, so that its summary closes the output.
+echo "== Every test"
+ctest --test-dir build --output-on-failure
