@@ -19,13 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/sdl/sdl_audio_resample.h"
+#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/wave_file.h"
 
 namespace {
 
 void Ours(benchmark::State& state, const std::string& path) {
   for (auto _ : state) {
-    sdl::MixerSound sound = sdl::ReadAtMixerRate(path);
+    platform::WaveSamples sound = platform::ReadWaveSamples(path, sdl::kMixerRate);
     benchmark::DoNotOptimize(sound.samples.data());
   }
 }

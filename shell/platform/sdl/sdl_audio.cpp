@@ -17,7 +17,6 @@
 #include <utility>
 
 #include "shell/platform/sdl/sdl_audio_output.h"
-#include "shell/platform/sdl/sdl_audio_resample.h"
 #include "shell/platform/sdl/sdl_mixer.h"
 #include "shell/platform/wave_file.h"
 
@@ -68,7 +67,9 @@ class Device final : public platform::SoundDevice {
   // The buffer plays the file as it is, whatever format the description gives.
   std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
                                                                    const platform::BufferDescription&) override {
-    MixerSound sound = ReadAtMixerRate(file);
+    // A player's file of another width or rate is converted once, here; the
+    // game's own are read straight into the voice's samples.
+    platform::WaveSamples sound = platform::ReadWaveSamples(file, kMixerRate);
     auto voice = std::make_unique<Voice>(std::move(sound.samples), sound.channels);
     return std::make_shared<Buffer>(output_.SharedMixer(), std::move(voice));
   }

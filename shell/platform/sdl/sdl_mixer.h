@@ -23,7 +23,7 @@ namespace sdl {
 
 // The game's sounds are 22,050 Hz, so the mixer runs at that rate: they play
 // sample for sample, without resampling. A player's file at another rate is
-// resampled once, when its buffer is created (sdl_audio_resample.h).
+// resampled once, when its buffer is created (platform::ReadWaveSamples).
 inline constexpr uint32_t kMixerRate = 22050;
 inline constexpr int kMixerChannels = 2;
 
