@@ -1,4 +1,4 @@
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +8,7 @@
 
 #include "shell/platform/platform.h"
 
-namespace sdl {
+namespace mixer {
 namespace {
 
 constexpr uint32_t kModeShift = 32;
@@ -210,4 +210,4 @@ void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
   }
 }
 
-}  // namespace sdl
+}  // namespace mixer
