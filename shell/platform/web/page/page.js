@@ -65,6 +65,9 @@ const page = (() => {
   let input = null;  // where the game reads keys and focus: byte offsets into its memory
   let windowFocused = true;
   let output = null;
+  let stillMilliseconds = 0;
+  let stoodStill = 0;  // the same in frames
+  let lastAudioCall = null;
 
   function setFocus() {
     if (input === null) return;
@@ -118,7 +121,19 @@ const page = (() => {
     },
     messageOpen: () => $('message').open,
     audioExists: () => output !== null,
-    audioFrame: () => Math.round(output.context.currentTime * RATE),
+    // The game's clock of the output: the context's frames, and the time the
+    // context stood still (suspended or interrupted by the system), which
+    // passes for the game's sounds as it does for a lost device on the
+    // desktop, so that no wait for the end of a sound outlasts it.
+    audioFrame() {
+      const now = performance.now();
+      if (output.context.state !== 'running' && lastAudioCall !== null) {
+        stillMilliseconds += now - lastAudioCall;
+        stoodStill = Math.round((stillMilliseconds * RATE) / 1000);
+      }
+      lastAudioCall = now;
+      return Math.round(output.context.currentTime * RATE) + stoodStill;
+    },
     postAudio(samples, first) {
       const frames = samples.length / 2;
       const left = new Float32Array(frames);
@@ -127,7 +142,8 @@ const page = (() => {
         left[i] = samples[2 * i] / 32768;
         right[i] = samples[2 * i + 1] / 32768;
       }
-      output.output.port.postMessage({ first, left, right }, [left.buffer, right.buffer]);
+      const at = first - stoodStill;
+      output.output.port.postMessage({ first: at, left, right }, [left.buffer, right.buffer]);
     },
     ended() {
       if (output !== null) output.output.port.postMessage(null);
@@ -149,6 +165,7 @@ const page = (() => {
       let context = null;
       try {
         context = new AudioContext({ sampleRate: RATE, latencyHint: 'interactive' });
+        context.resume();  // some browsers make it suspended even in a gesture
         const url = URL.createObjectURL(new Blob([OUTPUT_WORKLET], { type: 'text/javascript' }));
         await context.audioWorklet.addModule(url);
         URL.revokeObjectURL(url);
@@ -175,7 +192,11 @@ const page = (() => {
       game.addEventListener('keydown', (event) => onKey(event, true));
       game.addEventListener('keyup', (event) => onKey(event, false));
       game.addEventListener('blur', releaseKeys);
-      window.addEventListener('focus', () => { windowFocused = true; setFocus(); });
+      window.addEventListener('focus', () => {
+        windowFocused = true;
+        setFocus();
+        if (output !== null && output.context.state === 'suspended') output.context.resume();
+      });
       window.addEventListener('blur', () => { windowFocused = false; setFocus(); });
       document.addEventListener('visibilitychange', setFocus);
       $('message').addEventListener('close', () => {
