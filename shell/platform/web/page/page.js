@@ -47,6 +47,10 @@ let resolveRuntime;
 const runtimeReady = new Promise((resolve) => { resolveRuntime = resolve; });
 
 Module.onRuntimeInitialized = () => resolveRuntime();
+Module.onAbort = () => {
+  document.body.dataset.state = 'ended';
+  $('status').textContent = 'The game could not run in this browser.';
+};
 
 // The sounds are fetched while the page waits for the player, so that the
 // game starts at once; a file the site lacks is left out, and the game says
@@ -55,7 +59,9 @@ const soundFiles = fetch('sounds/index.json')
   .then((response) => response.json())
   .then((names) => Promise.all(names.map((name) => fetch('sounds/' + name)
     .then((response) => (response.ok ? response.arrayBuffer() : null))
-    .then((bytes) => [name, bytes]))));
+    .catch(() => null)
+    .then((bytes) => [name, bytes]))))
+  .catch(() => []);
 
 const page = (() => {
   const channel = new MessageChannel();
@@ -179,7 +185,7 @@ const page = (() => {
         console.error(error);
         if (context !== null) context.close();
       }
-      const [, files] = await Promise.all([runtimeReady, soundFiles.catch(() => [])]);
+      const [, files] = await Promise.all([runtimeReady, soundFiles]);
       Module.FS.mkdirTree('/grumbosh/sounds/numbers');
       for (const [name, bytes] of files) {
         if (bytes !== null) Module.FS.writeFile('/grumbosh/sounds/' + name, new Uint8Array(bytes));
