@@ -21,7 +21,7 @@
 
 #include "shell/platform/platform.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void PlayToFirstMix(benchmark::State& state) {
     SDL_setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
   }
   sdl::AudioOutput output;
-  sdl::Voice voice(platform::Samples(1, 8000), 1);
+  mixer::Voice voice(platform::Samples(1, 8000), 1);
   output.SharedMixer()->Add(&voice);
   std::mt19937 random(1);
   std::uniform_int_distribution<int> phase(0, 12000);
@@ -54,7 +54,7 @@ void PlayToFirstMix(benchmark::State& state) {
   std::sort(latencies.begin(), latencies.end());
   state.counters["median_ms"] = latencies[latencies.size() / 2];
   state.counters["worst_ms"] = latencies.back();
-  state.counters["device_buffer_ms"] = 1000.0 * sdl::AudioOutput::kBufferFrames / sdl::kMixerRate;
+  state.counters["device_buffer_ms"] = 1000.0 * sdl::AudioOutput::kBufferFrames / mixer::kMixerRate;
 }
 BENCHMARK(PlayToFirstMix)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
@@ -63,10 +63,10 @@ void Render4Voices(benchmark::State& state) {
   platform::Samples stereo(2 * 22050);
   for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<int16_t>((i * 131) % 20000 - 10000);
   for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<int16_t>((i * 71) % 20000 - 10000);
-  sdl::Mixer mixer;
-  sdl::Voice a(mono, 1), b(mono, 1), c(stereo, 2), d(mono, 1);
+  mixer::Mixer mixer;
+  mixer::Voice a(mono, 1), b(mono, 1), c(stereo, 2), d(mono, 1);
   const int32_t pans[] = {-10000, 0, 2000, 10000};
-  sdl::Voice* voices[] = {&a, &b, &c, &d};
+  mixer::Voice* voices[] = {&a, &b, &c, &d};
   for (int i = 0; i < 4; ++i) {
     mixer.Add(voices[i]);
     voices[i]->SetPan(pans[i]);
@@ -79,7 +79,7 @@ void Render4Voices(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
   }
-  for (sdl::Voice* v : voices) mixer.Remove(v);
+  for (mixer::Voice* v : voices) mixer.Remove(v);
   state.SetItemsProcessed(state.iterations() * sdl::AudioOutput::kBufferFrames);
 }
 BENCHMARK(Render4Voices)->Unit(benchmark::kMicrosecond);

@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 #include "shell/platform/wave_file.h"
 
 namespace {
 
 void Ours(benchmark::State& state, const std::string& path) {
   for (auto _ : state) {
-    platform::WaveSamples sound = platform::ReadWaveSamples(path, sdl::kMixerRate);
+    platform::WaveSamples sound = platform::ReadWaveSamples(path, mixer::kMixerRate);
     benchmark::DoNotOptimize(sound.samples.data());
   }
 }

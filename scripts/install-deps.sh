@@ -6,6 +6,7 @@
 #   scripts/install-deps.sh windows    cross-compiling and testing the Windows build
 #   scripts/install-deps.sh latency    bench/latency/run.sh: private sound servers (and play)
 #   scripts/install-deps.sh package    building and checking the Debian package (and play)
+#   scripts/install-deps.sh web        scripts/build-web.sh: the game for a web browser
 #
 # Several may be named. Uses sudo when not run as root. Packages come with
 # their recommendations, as the builds were made and tested with them.
@@ -21,6 +22,7 @@ windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build goog
 latency=("${play[@]}" pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
          libpulse-dev libxtst-dev xvfb xauth xdotool sox)
 package=("${play[@]}" dpkg-dev file imagemagick lintian desktop-file-utils)
+web=(emscripten cmake ninja-build googletest python3)
 
 packages=()
 for need in "$@"; do
@@ -30,10 +32,11 @@ for need in "$@"; do
     windows) packages+=("${windows[@]}") ;;
     latency) packages+=("${latency[@]}") ;;
     package) packages+=("${package[@]}") ;;
-    *) echo "usage: $0 play|test|windows|latency|package ..." >&2; exit 2 ;;
+    web) packages+=("${web[@]}") ;;
+    *) echo "usage: $0 play|test|windows|latency|package|web ..." >&2; exit 2 ;;
   esac
 done
-[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency|package ..." >&2; exit 2; }
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency|package|web ..." >&2; exit 2; }
 
 missing=()
 for p in $(printf '%s\n' "${packages[@]}" | sort -u); do

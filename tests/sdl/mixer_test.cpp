@@ -1,5 +1,5 @@
 // The sound device's mixer rendered directly.
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ void* operator new(size_t size) {
 
 using namespace platform;
 
-static std::vector<int16_t> Render(sdl::Mixer& mixer, size_t frames) {
+static std::vector<int16_t> Render(mixer::Mixer& mixer, size_t frames) {
   std::vector<int16_t> out(frames * 2, 12345);  // not silence: Render must write every sample
   Rendering = true;
   mixer.Render(out.data(), frames);
@@ -49,8 +49,8 @@ TEST(Mixer, PanAndVolumeFollowDirectSoundsLaw) {
       {-600, -3000, -6, -36}, {0, 150, -1.5, 0}, {-50, 5777, -58.27, -0.5}, {0, 10000, -INFINITY, 0},
       {-400, -10000, -4, -INFINITY}, {-10000, 0, -INFINITY, -INFINITY}, {-6000, 5000, -INFINITY, -60}};
   for (const auto& c : cases) {
-    sdl::Mixer mixer;
-    sdl::Voice voice(platform::Samples(1, 32000), 1);
+    mixer::Mixer mixer;
+    mixer::Voice voice(platform::Samples(1, 32000), 1);
     mixer.Add(&voice);
     voice.SetVolume(c.volume);
     voice.SetPan(c.pan);
@@ -61,9 +61,9 @@ TEST(Mixer, PanAndVolumeFollowDirectSoundsLaw) {
 }
 
 TEST(Mixer, StatusStopResumeLoopingAndTheEnd) {
-  sdl::Mixer mixer;
+  mixer::Mixer mixer;
   const std::vector<int16_t> counted = Counted(1, 1000);
-  sdl::Voice voice(platform::Samples(counted.begin(), counted.end()), 2);
+  mixer::Voice voice(platform::Samples(counted.begin(), counted.end()), 2);
   mixer.Add(&voice);
   // The call ('1' play once, 'L' play looping, 'S' stop, ' ' none, '>' none and the
   // frames skipped, as without a device), the frames then rendered, the first
@@ -84,8 +84,8 @@ TEST(Mixer, StatusStopResumeLoopingAndTheEnd) {
 // A pan on a playing buffer, and the focus going to another window, move
 // its gains in 32 steps, not at once; without the focus it is silent.
 TEST(Mixer, GainChangesOnAPlayingBufferAreRampedAndTheFocusGoingMutesIt) {
-  sdl::Mixer mixer;
-  sdl::Voice voice(platform::Samples(1000, 32000), 1);
+  mixer::Mixer mixer;
+  mixer::Voice voice(platform::Samples(1000, 32000), 1);
   mixer.Add(&voice);
   voice.Play(kPlayLooping);
   Render(mixer, 10);
@@ -101,9 +101,9 @@ TEST(Mixer, GainChangesOnAPlayingBufferAreRampedAndTheFocusGoingMutesIt) {
 }
 
 TEST(Mixer, VoicesAreSummedSideBySideAndSaturatedAndAnEmptyOneNeverPlays) {
-  sdl::Mixer mixer;
-  sdl::Voice mono(platform::Samples(10, 20000), 1), stereo(platform::Samples{30000, -30000}, 2), empty({}, 1);
-  for (sdl::Voice* voice : {&mono, &stereo, &empty}) {
+  mixer::Mixer mixer;
+  mixer::Voice mono(platform::Samples(10, 20000), 1), stereo(platform::Samples{30000, -30000}, 2), empty({}, 1);
+  for (mixer::Voice* voice : {&mono, &stereo, &empty}) {
     mixer.Add(voice);
     voice->Play(kPlayLooping);
   }

@@ -8,7 +8,7 @@
 // stereo frames at 22,050 Hz.
 //
 // Each buffer decodes its whole file into its own sample memory before the
-// mixer (sdl_mixer.h) sees it; the audio callback only mixes, without
+// mixer (shell/platform/mixer) sees it; the audio callback only mixes, without
 // allocating, locking or reading files.
 #include "shell/platform/sdl/sdl_audio.h"
 
@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "shell/platform/sdl/sdl_audio_output.h"
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 #include "shell/platform/wave_file.h"
 
 namespace sdl {

@@ -9,9 +9,14 @@
 #include <memory>
 #include <thread>
 
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 
 namespace sdl {
+
+using mixer::kMixerChannels;
+using mixer::kMixerRate;
+using mixer::Mixer;
+using mixer::Voice;
 
 // The keeper's schedule while the device is lost: the frames the mixer is
 // owed for the time gone by, and when to try a device again.

@@ -1,14 +1,14 @@
-#include "shell/platform/sdl/sdl_mixer.h"
+#include "shell/platform/mixer/mixer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 #include <thread>
 #include <utility>
 
 #include "shell/platform/platform.h"
 
-namespace sdl {
+namespace mixer {
 namespace {
 
 constexpr uint32_t kModeShift = 32;
@@ -20,12 +20,21 @@ uint64_t Word(uint32_t mode, uint32_t position) {
   return (static_cast<uint64_t>(mode) << kModeShift) | position;
 }
 
-uint64_t PackGains(float left, float right) {
-  return static_cast<uint64_t>(std::bit_cast<uint32_t>(left)) |
-         (static_cast<uint64_t>(std::bit_cast<uint32_t>(right)) << 32);
+// std::bit_cast, which Emscripten's C++ library lacks.
+template <typename To, typename From>
+To BitCast(From from) {
+  static_assert(sizeof(To) == sizeof(From));
+  To to;
+  std::memcpy(&to, &from, sizeof to);
+  return to;
 }
-float LeftOf(uint64_t gains) { return std::bit_cast<float>(static_cast<uint32_t>(gains & 0xFFFFFFFFu)); }
-float RightOf(uint64_t gains) { return std::bit_cast<float>(static_cast<uint32_t>(gains >> 32)); }
+
+uint64_t PackGains(float left, float right) {
+  return static_cast<uint64_t>(BitCast<uint32_t>(left)) |
+         (static_cast<uint64_t>(BitCast<uint32_t>(right)) << 32);
+}
+float LeftOf(uint64_t gains) { return BitCast<float>(static_cast<uint32_t>(gains & 0xFFFFFFFFu)); }
+float RightOf(uint64_t gains) { return BitCast<float>(static_cast<uint32_t>(gains >> 32)); }
 
 int16_t Saturate(float sample) {
   const float clamped = std::clamp(sample, -32768.0f, 32767.0f);
@@ -210,4 +219,4 @@ void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
   }
 }
 
-}  // namespace sdl
+}  // namespace mixer

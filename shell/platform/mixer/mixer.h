@@ -1,11 +1,12 @@
-// The mixer of the SDL backend's sound device, free of SDL so that tests can
-// render it directly: DirectSound's buffers (play once or looping, stop and
-// resume, status), its pan and volume law and its focus rule, summed into
-// 16-bit stereo frames at kMixerRate.
+// The mixer behind the sound devices of the SDL and web backends, free of any
+// library so that tests can render it directly: DirectSound's buffers (play
+// once or looping, stop and resume, status), its pan and volume law and its
+// focus rule, summed into 16-bit stereo frames at kMixerRate.
 //
 // Threads: the game thread owns every Voice's controls (SetVolume, SetPan,
 // Play, Stop, Status); the audio callback runs Render, or, while no device is
-// open, the device's keeper runs Skip, never both at once. They share only
+// open, the device's keeper runs Skip, never both at once (in a browser all
+// of them run on the page's one thread). They share only
 // atomics: a voice's gains and its state word (mode and position). Render
 // never allocates, locks or waits; Remove waits at most for one Render to
 // finish, so that a released buffer is silent and unreferenced at once.
@@ -19,7 +20,7 @@
 
 #include "shell/platform/wave_file.h"
 
-namespace sdl {
+namespace mixer {
 
 // The game's sounds are 22,050 Hz, so the mixer runs at that rate: they play
 // sample for sample, without resampling. A player's file at another rate is
@@ -119,4 +120,4 @@ class Mixer {
   std::array<float, kChunkFrames * kMixerChannels> mix_{};  // Render only
 };
 
-}  // namespace sdl
+}  // namespace mixer

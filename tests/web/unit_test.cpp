@@ -1,0 +1,55 @@
+// The web backend's own logic, run in Node: the key table against
+// DirectInput's published DIK_* codes (dinput.h), and how far the mixer runs
+// ahead of the page's audio output.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "shell/platform/web/audio_feed.h"
+#include "shell/platform/web/key_table.h"
+
+TEST(WebKeyTable, KeysHaveTheirPublishedCodesInDirectInputOrderAndThePageReadsThemAll) {
+  // The game's keys and some of the 0xE0-prefixed ones (their codes have
+  // 0x80 added); a name no key has.
+  const std::map<std::string, int> published = {
+      {"Escape", 0x01}, {"KeyY", 0x15}, {"Enter", 0x1C}, {"ControlLeft", 0x1D}, {"ShiftLeft", 0x2A},
+      {"KeyN", 0x31}, {"ShiftRight", 0x36}, {"Space", 0x39}, {"ArrowUp", 0xC8}, {"ArrowLeft", 0xCB},
+      {"ArrowRight", 0xCD}, {"ArrowDown", 0xD0}, {"NumpadEnter", 0x9C}, {"ControlRight", 0x9D},
+      {"AltRight", 0xB8}, {"Insert", 0xD2}, {"MetaLeft", 0xDB}, {"OSLeft", 0xDB}, {"ContextMenu", 0xDD},
+      {"Tab", 0x0F}, {"KeyQ", 0x10}, {"Digit0", 0x0B}, {"F11", 0x57}, {"Fn", 0}, {"", 0}};
+  for (const auto& [code, dik] : published) EXPECT_EQ(web::DikFromCode(code), dik) << code;
+
+  // Rows in DirectInput order (only the old browsers' names repeat a code),
+  // none without a code, and the page's copy holds each row as it is.
+  std::map<std::string, int> forPage;
+  std::istringstream pairs(web::KeyTableForPage());
+  for (std::string pair; pairs >> pair;) forPage[pair.substr(0, pair.find('='))] = std::stoi(pair.substr(pair.find('=') + 1));
+  int previous = 0;
+  for (const web::Key& key : web::Keys()) {
+    EXPECT_TRUE(key.dik > previous || (key.dik == previous && key.code.starts_with("OS"))) << key.code;
+    previous = key.dik;
+    EXPECT_EQ(forPage[std::string(key.code)], key.dik) << key.code;
+  }
+  EXPECT_EQ(forPage.size(), web::Keys().size());
+}
+
+TEST(WebAudioFeed, StaysTwoQuantaAheadInWholeQuantaAndSkipsWhatTheOutputPassedAlone) {
+  web::AudioFeed feed;
+  // The output's frame now; then what to skip, from which frame to mix, and
+  // how many frames.
+  const struct { uint64_t now, skip, first; uint32_t mix; } steps[] = {
+      {0, 0, 0, 256},        // the start: two quanta ahead
+      {100, 0, 256, 128},    // the output moved on: one quantum keeps the lead
+      {100, 0, 384, 0},      // nothing due yet
+      {129, 0, 384, 128},    // a frame past the lead is a whole quantum more
+      {1000, 488, 1000, 256} // stalled: the frames passed are skipped, the lead begins anew
+  };
+  for (const auto& s : steps) {
+    const web::FeedStep step = feed.Next(s.now);
+    EXPECT_EQ(step.skipFrames, s.skip) << s.now;
+    EXPECT_EQ(step.firstFrame, s.first) << s.now;
+    EXPECT_EQ(step.mixFrames, s.mix) << s.now;
+  }
+}
