@@ -36,7 +36,7 @@ const hook = () => {
       };
       connect.call(this, node);
     };
-    if (context) loaded.has(context) ? attach() : modules.get(context).then(attach);
+    if (context) window.grumboshRecorder = loaded.has(context) ? (attach(), 'at once') : (modules.get(context).then(attach), 'late');
     return connect.call(this, target, ...rest);
   };
   window.grumboshKeys = [];
