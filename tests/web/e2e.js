@@ -11,7 +11,7 @@
 const fs = require('fs'), os = require('os'), path = require('path'), {execFileSync, spawnSync} = require('child_process');
 const {open, clip, save} = require('./browser.js');
 
-const [scenario, site, tools] = process.argv.slice(2);
+const [scenario, site, tools] = process.argv.slice(2).map((a, i) => i ? path.resolve(a) : a);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'grumbosh-web-'));
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 const check = (ok, what) => { if (!ok) throw new Error(what); };
@@ -171,6 +171,11 @@ const scenarios = {game, win, page};
     fs.rmSync(path.join(served, 'sounds/round.wav'));
   }
   const session = await open(served);
-  try { await scenarios[scenario](session); } finally { await session.close(); }
-  fs.rmSync(work, {recursive: true});
+  try {
+    await scenarios[scenario](session);
+    fs.rmSync(work, {recursive: true});
+  } catch (error) {
+    if (session.heard.blocks.length) save(work, 'heard', session.heard);
+    throw error;
+  } finally { await session.close(); }
 })().catch(error => { console.error(`FAIL: ${error.message} (the recording is kept in ${work})`); process.exit(1); });
