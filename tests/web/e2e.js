@@ -42,6 +42,8 @@ async function begin({page, heard}) {
   await page.keyboard.press('Enter');
   await state(page, 'running', 10);
   check(await page.evaluate(() => document.activeElement.id) === 'game', 'the game area does not have the focus');
+  const area = await ax(page, '#game');
+  check(area.role === 'application' && area.name && area.focusable, `#game: ${JSON.stringify(area)}`);
   await heard.until(() => heard.sound() >= 0, 30, 'the introduction');
   check(await page.evaluate(() => window.grumboshRecorder === 'at once'), 'the recorder was not ready when the page connected its output');
   await sleep(1000);
@@ -126,7 +128,7 @@ async function win(session) {
     from = at + template.length * 2;
   }
   await page.waitForFunction(() => document.querySelector('#round').value === '2', {timeout: 30000});
-  await sleep(2500);
+  await sleep(4000);
   heardInOrder(heard, ['!BrokToof', 'KnockOut'], ['ysi', '1', 'thousand', '7', 'hundred', '50', 'round', '2']);
 }
 
@@ -140,8 +142,6 @@ async function page(session) {
     const field = await ax(page, '#' + id);  // labelled, and not read out at every change
     check(field.name === label && [undefined, 'off'].includes(field.live), `#${id}: ${JSON.stringify(field)}`);
   }
-  const area = await ax(page, '#game');
-  check(area.role === 'application' && area.name && area.focusable, `#game: ${JSON.stringify(area)}`);
   await page.evaluate(() => {  // a tall page, which a key left to the browser would scroll
     document.body.style.minHeight = '10000px';
     window.grumboshSeen = [];
