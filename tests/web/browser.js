@@ -46,19 +46,17 @@ const hook = () => {
   }, true);
 };
 
-// What the page handed to the output, stereo, by context frame.
+// What the page handed to the output: interleaved stereo blocks by context frame.
 class Recording {
-  constructor() { this.blocks = []; this.rate = 0; this.listeners = []; }
+  constructor() { this.blocks = []; this.rate = 0; }
   add(frame, rate, base64) {
     const b = Buffer.from(base64, 'base64');
     this.rate = rate;
     this.blocks.push({frame, data: new Float32Array(b.buffer, b.byteOffset, b.length / 4)});
-    for (const listener of this.listeners) listener();
   }
   get first() { return this.blocks.length ? this.blocks[0].frame : 0; }
-  get end() { const last = this.blocks[this.blocks.length - 1]; return last ? last.frame + last.data.length / 2 : 0; }
-  // Interleaved stereo frames [from, to); frames not heard are silent.
-  frames(from = this.first, to = this.end) {
+  get end() { const last = this.blocks.at(-1); return last ? last.frame + last.data.length / 2 : 0; }
+  frames(from = this.first, to = this.end) {  // [from, to), silent where nothing was heard
     const out = new Float32Array(2 * Math.max(0, to - from));
     for (const {frame, data} of this.blocks) {
       const a = Math.max(frame, from), b = Math.min(frame + data.length / 2, to);
@@ -66,27 +64,20 @@ class Recording {
     }
     return out;
   }
-  // Resolves once `test` holds, checked at each block; fails after `seconds`.
-  until(test, seconds, what) {
-    return new Promise((resolve, reject) => {
-      const check = () => { if (test()) { this.listeners = this.listeners.filter(l => l !== check); clearTimeout(timer); resolve(); } };
-      const timer = setTimeout(() => reject(new Error(`not heard within ${seconds} s: ${what}`)), seconds * 1000);
-      this.listeners.push(check);
-      check();
-    });
+  async until(test, seconds, what) {
+    for (const end = Date.now() + 1000 * seconds; !test(); await new Promise(resolve => setTimeout(resolve, 20)))
+      if (Date.now() > end) throw new Error(`not heard within ${seconds} s: ${what}`);
   }
-  loudest(from, to) { return this.frames(from, to).reduce((m, x) => Math.max(m, Math.abs(x)), 0); }
-  // The first frame from `from` on that is not silent, or -1.
-  sound(from = this.first, level = 1e-3) {
-    const f = this.frames(from);
-    for (let i = 0; i < f.length; i++) if (Math.abs(f[i]) > level) return from + (i >> 1);
-    return -1;
+  sound(from = this.first) {  // the first frame from `from` on that is not silent, or -1
+    const i = this.frames(from).findIndex(x => Math.abs(x) > 1e-3);
+    return i < 0 ? -1 : from + (i >> 1);
   }
 }
 
-// Serves `site` on a free local port, with no headers beyond the content type.
-function serve(site) {
-  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css', '.wav': 'audio/wav'};
+// Opens the site's page in a fresh browser, served from a local port with no
+// headers beyond the content type; the sound is started by the page's own start control.
+async function open(site) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css'};
   const server = http.createServer((request, response) => {
     const file = path.join(site, decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
     fs.readFile(file, (error, body) => {
@@ -94,32 +85,22 @@ function serve(site) {
       response.end(error ? '' : body);
     });
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-// Opens the site's page in a fresh browser; the sound is started by the page's own start control.
-async function open(site) {
-  const server = await serve(site);
-  const browser = await puppeteer.launch({executablePath: process.env.GRUMBOSH_CHROMIUM || '/usr/bin/chromium',
-                                          headless: 'new', args: ['--no-sandbox']});
-  const page = await browser.newPage();
-  const heard = new Recording();
+  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+  const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: 'new', args: ['--no-sandbox']});
+  const page = await browser.newPage(), heard = new Recording();
   await page.exposeFunction('grumboshHeard', (frame, rate, block) => heard.add(frame, rate, block));
   await page.evaluateOnNewDocument(hook);
   page.on('pageerror', e => console.log('page error:', e.message));
   await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  const close = async () => { await browser.close(); server.close(); };
-  return {browser, page, heard, close};
+  return {page, heard, close: async () => { await browser.close(); server.close(); }};
 }
 
-// The matcher's view of sounds: raw 32-bit float mono at 8,000 Hz, made by sox.
-function clip(work, name, sound, ...effects) {
-  execFileSync('sox', ['-V1', sound, '-r', '8000', '-c', '1', '-t', 'f32', path.join(work, name), ...effects]);
-}
+// The matcher's view of sounds and of the recording: raw 32-bit float mono at 8,000 Hz, made by sox.
+const sox = (...args) => execFileSync('sox', ['-V1', ...args]);
+const clip = (work, name, sound, ...effects) => sox(sound, '-r', '8000', '-c', '1', '-t', 'f32', path.join(work, name), ...effects);
 function save(work, name, heard) {
-  const raw = path.join(work, name + '.stereo');
-  fs.writeFileSync(raw, Buffer.from(heard.frames().buffer));
-  execFileSync('sox', ['-V1', '-t', 'f32', '-r', String(heard.rate), '-c', '2', raw, '-r', '8000', '-c', '1', '-t', 'f32', path.join(work, name)]);
+  fs.writeFileSync(path.join(work, name + '.stereo'), heard.frames());
+  sox('-t', 'f32', '-r', String(heard.rate), '-c', '2', path.join(work, name + '.stereo'), '-r', '8000', '-c', '1', '-t', 'f32', path.join(work, name));
 }
 
-module.exports = {open, clip, save, Recording};
+module.exports = {open, clip, save, sox};

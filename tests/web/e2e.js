@@ -9,7 +9,7 @@
 //            focus and gives it back; the game's keys do not scroll the page
 //   TOOLS: the folder of audio_match.
 const fs = require('fs'), os = require('os'), path = require('path'), {execFileSync, spawnSync} = require('child_process');
-const {open, clip, save} = require('./browser.js');
+const {open, clip, save, sox} = require('./browser.js');
 
 const [scenario, site, tools] = process.argv.slice(2).map((a, i) => i ? path.resolve(a) : a);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'grumbosh-web-'));
@@ -115,7 +115,7 @@ async function swing(heard, template, from) {
 async function win(session) {
   const {page, heard} = session;
   await begin(session);
-  execFileSync('sox', [path.join(site, 'sounds/swing.wav'), '-r', String(heard.rate), '-c', '1', '-t', 'f32', path.join(work, 'swing'), 'trim', '0', '0.1']);
+  sox(path.join(site, 'sounds/swing.wav'), '-r', String(heard.rate), '-c', '1', '-t', 'f32', path.join(work, 'swing'), 'trim', '0', '0.1');
   const template = new Float32Array(fs.readFileSync(path.join(work, 'swing')).buffer.slice(0));
   const keys = ['ArrowLeft', 'ArrowUp', 'ArrowRight'];
   const press = async key => { await page.keyboard.down(key); await sleep(60); await page.keyboard.up(key); };
