@@ -7,6 +7,7 @@
 #   scripts/install-deps.sh latency    bench/latency/run.sh: private sound servers (and play)
 #   scripts/install-deps.sh package    building and checking the Debian package (and play)
 #   scripts/install-deps.sh web        scripts/build-web.sh: the game for a web browser
+#   scripts/install-deps.sh webtest    scripts/test-web.sh: the site played in headless Chromium (and web)
 #
 # Several may be named. Uses sudo when not run as root. Packages come with
 # their recommendations, as the builds were made and tested with them.
@@ -23,6 +24,11 @@ latency=("${play[@]}" pulseaudio pulseaudio-utils pipewire pipewire-pulse wirepl
          libpulse-dev libxtst-dev xvfb xauth xdotool sox)
 package=("${play[@]}" dpkg-dev file imagemagick lintian desktop-file-utils)
 web=(emscripten cmake ninja-build googletest python3)
+webtest=("${web[@]}" chromium sox build-essential)
+# Node 18 or later runs puppeteer-core; Debian's own is taken only when none is there,
+# since a newer Node from elsewhere brings its own npm, which Debian's npm would conflict with.
+node_major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
+{ [ "$node_major" -ge 18 ] && command -v npm; } >/dev/null || webtest+=(nodejs npm)
 
 packages=()
 for need in "$@"; do
@@ -33,10 +39,11 @@ for need in "$@"; do
     latency) packages+=("${latency[@]}") ;;
     package) packages+=("${package[@]}") ;;
     web) packages+=("${web[@]}") ;;
-    *) echo "usage: $0 play|test|windows|latency|package|web ..." >&2; exit 2 ;;
+    webtest) packages+=("${webtest[@]}") ;;
+    *) echo "usage: $0 play|test|windows|latency|package|web|webtest ..." >&2; exit 2 ;;
   esac
 done
-[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency|package|web ..." >&2; exit 2; }
+[ ${#packages[@]} -gt 0 ] || { echo "usage: $0 play|test|windows|latency|package|web|webtest ..." >&2; exit 2; }
 
 missing=()
 for p in $(printf '%s\n' "${packages[@]}" | sort -u); do

@@ -2,13 +2,13 @@
 # Installs what is missing, builds and runs every test: first the unit tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the wave
 # reader's fuzzer for a bounded time, then the Windows program, cross-compiled
-# and tested under wine, then the Debian package (built, checked by lintian,
-# installed, played end to end from another folder and purged), and last the
-# whole suite (end-to-end tests of the real program included) on a
-# warnings-as-errors build.
+# and tested under wine, then the web build played in headless Chromium, then
+# the Debian package (built, checked by lintian, installed, played end to end
+# from another folder and purged), and last the whole suite (end-to-end tests
+# of the real program included) on a warnings-as-errors build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh test windows package
+scripts/install-deps.sh test windows package webtest
 jobs=$(nproc)
 
 echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
@@ -26,6 +26,9 @@ fuzz/run_wave_fuzz.sh build-fuzz "${GRUMBOSH_FUZZ_SECONDS:-60}"
 
 echo "== The Windows build under wine"
 scripts/test-windows.sh build-windows
+
+echo "== The web build in headless Chromium"
+scripts/test-web.sh build-web
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUMBOSH_WERROR=ON \
   -DGRUMBOSH_TESTS=ON -DGRUMBOSH_BENCHMARKS=ON >/dev/null
