@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web build's checks: installs what is missing (Chromium, sox, Node),
-# builds the site with scripts/build-web.sh, installs puppeteer-core into the
-# build folder if it is not there, and plays the site in headless Chromium
+# builds the site with scripts/build-web.sh, runs the backend's own unit tests
+# in Node, installs puppeteer-core into the build folder if it is not there,
+# and plays the site in headless Chromium
 # through ctest (tests/web): a game lost and its summary, a round won by ear,
 # and the page's accessibility. The sound is started by the page's own start
 # control, as a player starts it; no sound card or display is needed.
@@ -17,6 +18,10 @@ scripts/install-deps.sh webtest
 
 echo "== Building the site"
 scripts/build-web.sh "$build/site"
+
+echo "== The web backend's own logic in Node"
+NODE_PATH=/usr/share/nodejs cmake --build "$build/cmake" -j "${GRUMBOSH_JOBS:-2}" --target web_unit_tests
+ctest --test-dir "$build/cmake" --output-on-failure
 
 # Pinned by major version; puppeteer-core drives Debian's Chromium and downloads no browser.
 [ -f "$build/npm/node_modules/puppeteer-core/package.json" ] ||

@@ -16,12 +16,18 @@ const hook = () => {
       if (this.n === 512) { this.port.postMessage({frame: currentFrame + left.length - 512, rate: sampleRate, block: this.block}); this.n = 0; }
       return true;
     } })`], {type: 'text/javascript'}));
+  // The page's own module counts as loaded only once the recorder's is, so
+  // that the recorder is there when the page first connects to the output.
   const modules = new WeakMap(), loaded = new WeakSet(), connect = AudioNode.prototype.connect, Context = window.AudioContext;
+  const addModule = AudioWorklet.prototype.addModule;
   window.AudioContext = class extends Context {
     constructor(...options) {
       super(...options);
-      modules.set(this, this.audioWorklet.addModule(recorder).then(() => loaded.add(this)));
+      modules.set(this.audioWorklet, addModule.call(this.audioWorklet, recorder).then(() => loaded.add(this)));
     }
+  };
+  AudioWorklet.prototype.addModule = function (...args) {
+    return Promise.all([addModule.apply(this, args), modules.get(this)]).then(() => undefined);
   };
   AudioNode.prototype.connect = function (target, ...rest) {
     const context = target instanceof AudioDestinationNode && target.context;
@@ -36,7 +42,7 @@ const hook = () => {
       };
       connect.call(this, node);
     };
-    if (context) window.grumboshRecorder = loaded.has(context) ? (attach(), 'at once') : (modules.get(context).then(attach), 'late');
+    if (context) window.grumboshRecorder = loaded.has(context) ? (attach(), 'at once') : (modules.get(context.audioWorklet).then(attach), 'late');
     return connect.call(this, target, ...rest);
   };
   window.grumboshKeys = [];

@@ -36,15 +36,15 @@ TEST(WebKeyTable, KeysHaveTheirPublishedCodesInDirectInputOrderAndThePageReadsTh
 }
 
 TEST(WebAudioFeed, StaysTwoQuantaAheadInWholeQuantaAndSkipsWhatTheOutputPassedAlone) {
-  web::AudioFeed feed;
+  web::AudioFeed feed(2000);
   // The output's frame now; then what to skip, from which frame to mix, and
   // how many frames.
   const struct { uint64_t now, skip, first; uint32_t mix; } steps[] = {
-      {0, 0, 0, 256},        // the start: two quanta ahead
-      {100, 0, 256, 128},    // the output moved on: one quantum keeps the lead
-      {100, 0, 384, 0},      // nothing due yet
-      {129, 0, 384, 128},    // a frame past the lead is a whole quantum more
-      {1000, 488, 1000, 256} // stalled: the frames passed are skipped, the lead begins anew
+      {2000, 0, 2000, 256},   // the start: two quanta ahead of where the output is
+      {2100, 0, 2256, 128},   // the output moved on: one quantum keeps the lead
+      {2100, 0, 2384, 0},     // nothing due yet
+      {2129, 0, 2384, 128},   // a frame past the lead is a whole quantum more
+      {3000, 488, 3000, 256}  // stalled: the frames passed are skipped, the lead begins anew
   };
   for (const auto& s : steps) {
     const web::FeedStep step = feed.Next(s.now);

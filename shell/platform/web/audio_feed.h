@@ -30,6 +30,11 @@ struct FeedStep {
 
 class AudioFeed {
  public:
+  // The output has been playing since the start gesture; the feed begins
+  // where it is when the game opens the device, so that none of the first
+  // sounds is taken for time the output already passed.
+  explicit AudioFeed(uint64_t outputFrame) : next_(outputFrame) {}
+
   // `outputFrame` is the frame the output is playing now.
   FeedStep Next(uint64_t outputFrame) {
     FeedStep step{0, next_, 0};
@@ -48,7 +53,7 @@ class AudioFeed {
   }
 
  private:
-  uint64_t next_ = 0;  // the output's frame of the next frame to mix
+  uint64_t next_;  // the output's frame of the next frame to mix
 };
 
 }  // namespace web

@@ -21,7 +21,7 @@ namespace {
 
 struct Output {
   mixer::Mixer mixer;
-  AudioFeed feed;
+  AudioFeed feed{AudioOutputFrame()};
   std::vector<int16_t> block;
 };
 
@@ -49,7 +49,13 @@ class Buffer final : public platform::SoundBuffer {
 
   void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
   void SetPan(int32_t pan) override { voice_->SetPan(pan); }
-  void Play(int32_t flags) override { voice_->Play(flags); }
+  // The time the output passed while the game was busy elsewhere (reading
+  // its sounds, say) belongs to the sounds that were playing then, not to
+  // this one: the feed catches up before it starts.
+  void Play(int32_t flags) override {
+    FeedAudio();
+    voice_->Play(flags);
+  }
   int32_t GetStatus() override { return voice_->Status(); }
   void Stop() override { voice_->Stop(); }
 
