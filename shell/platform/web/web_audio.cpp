@@ -7,12 +7,10 @@
 #include "shell/platform/web/web_audio.h"
 
 #include <algorithm>
-#include <string>
-#include <utility>
+#include <memory>
 #include <vector>
 
-#include "shell/platform/mixer/mixer.h"
-#include "shell/platform/wave_file.h"
+#include "shell/platform/mixer/mixed_sound_device.h"
 #include "shell/platform/web/audio_feed.h"
 #include "shell/platform/web/page.h"
 
@@ -20,7 +18,7 @@ namespace web {
 namespace {
 
 struct Output {
-  mixer::Mixer mixer;
+  std::shared_ptr<mixer::Mixer> mixer = std::make_shared<mixer::Mixer>();
   AudioFeed feed{AudioOutputFrame()};
   std::vector<int16_t> block;
 };
@@ -28,58 +26,14 @@ struct Output {
 // Null until the game opens the device; one for the page's life.
 Output* TheOutput = nullptr;
 
-class Listener final : public platform::Listener3D {};
-
-class Primary final : public platform::PrimaryBuffer {
+class Device final : public mixer::MixedSoundDevice {
  public:
-  std::shared_ptr<platform::Listener3D> GetDirectSound3DListener() override {
-    return std::make_shared<Listener>();
-  }
-};
+  Device() : MixedSoundDevice(TheOutput->mixer) {}
 
-class Buffer final : public platform::SoundBuffer {
- public:
-  Buffer(mixer::Mixer& owner, std::unique_ptr<mixer::Voice> voice) : mixer_(owner), voice_(std::move(voice)) {
-    mixer_.Add(voice_.get());
-  }
-  // Releasing a playing buffer silences it at once.
-  ~Buffer() override { mixer_.Remove(voice_.get()); }
-  Buffer(const Buffer&) = delete;
-  Buffer& operator=(const Buffer&) = delete;
-
-  void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
-  void SetPan(int32_t pan) override { voice_->SetPan(pan); }
-  // The time the output passed while the game was busy elsewhere (reading
-  // its sounds, say) belongs to the sounds that were playing then, not to
-  // this one: the feed catches up before it starts.
-  void Play(int32_t flags) override {
-    FeedAudio();
-    voice_->Play(flags);
-  }
-  int32_t GetStatus() override { return voice_->Status(); }
-  void Stop() override { voice_->Stop(); }
-
- private:
-  mixer::Mixer& mixer_;
-  std::unique_ptr<mixer::Voice> voice_;
-};
-
-class Device final : public platform::SoundDevice {
- public:
-  // The page's output is shared with the rest of the browser at any level.
-  void SetCooperativeLevel(platform::WindowHandle, int32_t) override {}
-
-  std::shared_ptr<platform::PrimaryBuffer> CreatePrimaryBuffer(const platform::BufferDescription&) override {
-    return std::make_shared<Primary>();
-  }
-
-  // The buffer plays the file as it is, whatever format the description gives.
-  std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
-                                                                   const platform::BufferDescription&) override {
-    platform::WaveSamples sound = platform::ReadWaveSamples(file, mixer::kMixerRate);
-    auto voice = std::make_unique<mixer::Voice>(std::move(sound.samples), sound.channels);
-    return std::make_shared<Buffer>(TheOutput->mixer, std::move(voice));
-  }
+ protected:
+  // The time the output passed while the game read the file belongs to the
+  // sounds that were playing then, not to this one, which is about to start.
+  void FileRead() override { FeedAudio(); }
 };
 
 }  // namespace
@@ -95,16 +49,16 @@ std::shared_ptr<platform::SoundDevice> OpenSoundDevice() {
 void FeedAudio() {
   if (TheOutput == nullptr) return;
   Output& out = *TheOutput;
-  out.mixer.SetFocused(Input().focused != 0);
+  out.mixer->SetFocused(Input().focused != 0);
   const FeedStep step = out.feed.Next(AudioOutputFrame());
   for (uint64_t due = step.skipFrames; due > 0;) {
     const auto frames = static_cast<size_t>(std::min<uint64_t>(due, uint64_t{1} << 30));
-    out.mixer.Skip(frames);
+    out.mixer->Skip(frames);
     due -= frames;
   }
   if (step.mixFrames == 0) return;
   out.block.resize(static_cast<size_t>(step.mixFrames) * mixer::kMixerChannels);
-  out.mixer.Render(out.block.data(), step.mixFrames);
+  out.mixer->Render(out.block.data(), step.mixFrames);
   PostAudio(out.block.data(), step.mixFrames, step.firstFrame);
 }
 
