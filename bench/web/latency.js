@@ -45,6 +45,15 @@ function departure(heard, intro, key) {
   throw new Error('the introduction was not cut short');
 }
 
+// Each key's moment in the audio clock, noted before the page's own listeners see it.
+function noteKeys() {
+  window.grumboshKeys = [];
+  window.addEventListener('keydown', e => {
+    const context = window.grumboshAudio && window.grumboshAudio.context;
+    window.grumboshKeys.push({code: e.code, time: context ? context.currentTime : null});
+  }, true);
+}
+
 const median = v => [...v].sort((a, b) => a - b)[v.length >> 1];
 const summary = v => `median ${median(v).toFixed(1)} ms, range ${Math.min(...v).toFixed(1)} to ${Math.max(...v).toFixed(1)} ms`;
 
@@ -52,7 +61,7 @@ const summary = v => `median ${median(v).toFixed(1)} ms, range ${Math.min(...v).
   const cut = [], first = [];
   let context = null, intro = null;
   for (let trial = 1; trial <= trials; trial++) {
-    const {page, heard, close} = await open(site);
+    const {page, heard, close} = await open(site, noteKeys);
     try {
       await page.waitForFunction(() => document.body.dataset.state === 'ready', {timeout: 30000});
       await page.click('#start');
@@ -74,7 +83,7 @@ const summary = v => `median ${median(v).toFixed(1)} ms, range ${Math.min(...v).
       });
     } finally { await close(); }
     intro = intro || introduction(context.rate);
-    const key = context.keys.find(k => k.type === 'keydown' && k.code === 'Escape').time;
+    const key = context.keys.find(k => k.code === 'Escape').time;
     const {frame, lost} = departure(heard, intro, Math.floor(key * context.rate));
     cut.push(1000 * (frame / context.rate - key));
     first.push(1000 * heard.sound() / context.rate);

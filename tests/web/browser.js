@@ -4,9 +4,9 @@
 const fs = require('fs'), http = require('http'), path = require('path'), {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
-// Runs in the page before its own scripts. The recorder's module is asked for
-// as the context is made, so that it is there when the page first connects to
-// the output; a capture-phase listener notes each key's moment in the audio clock.
+// Runs in the page before its own scripts. The recorder's module loads with
+// the page's own, so that it is there when the page first connects to the
+// output and not one frame passes unheard.
 const hook = () => {
   const recorder = URL.createObjectURL(new Blob([`registerProcessor('grumbosh-recorder', class extends AudioWorkletProcessor {
     constructor() { super(); this.block = new Float32Array(2 * 512); this.n = 0; }
@@ -16,24 +16,13 @@ const hook = () => {
       if (this.n === 512) { this.port.postMessage({frame: currentFrame + left.length - 512, rate: sampleRate, block: this.block}); this.n = 0; }
       return true;
     } })`], {type: 'text/javascript'}));
-  // The page's own module counts as loaded only once the recorder's is, so
-  // that the recorder is there when the page first connects to the output.
-  const modules = new WeakMap(), loaded = new WeakSet(), connect = AudioNode.prototype.connect, Context = window.AudioContext;
-  const addModule = AudioWorklet.prototype.addModule;
-  window.AudioContext = class extends Context {
-    constructor(...options) {
-      super(...options);
-      modules.set(this.audioWorklet, addModule.call(this.audioWorklet, recorder).then(() => loaded.add(this)));
-    }
-  };
+  const addModule = AudioWorklet.prototype.addModule, connect = AudioNode.prototype.connect;
   AudioWorklet.prototype.addModule = function (...args) {
-    return Promise.all([addModule.apply(this, args), modules.get(this)]).then(() => undefined);
+    return Promise.all([addModule.apply(this, args), addModule.call(this, recorder)]).then(() => undefined);
   };
   AudioNode.prototype.connect = function (target, ...rest) {
-    const context = target instanceof AudioDestinationNode && target.context;
-    // Attached at once when the module is there, so that not one frame passes unheard.
-    const attach = () => {
-      const node = new AudioWorkletNode(context, 'grumbosh-recorder', {numberOfOutputs: 0, channelCount: 2, channelCountMode: 'explicit'});
+    if (target instanceof AudioDestinationNode) {
+      const node = new AudioWorkletNode(target.context, 'grumbosh-recorder', {numberOfOutputs: 0, channelCount: 2, channelCountMode: 'explicit'});
       node.port.onmessage = ({data}) => {
         const bytes = new Uint8Array(data.block.buffer);
         let text = '';
@@ -41,15 +30,9 @@ const hook = () => {
         window.grumboshHeard(data.frame, data.rate, btoa(text));
       };
       connect.call(this, node);
-    };
-    if (context) window.grumboshRecorder = loaded.has(context) ? (attach(), 'at once') : (modules.get(context.audioWorklet).then(attach), 'late');
+    }
     return connect.call(this, target, ...rest);
   };
-  window.grumboshKeys = [];
-  for (const type of ['keydown', 'click']) window.addEventListener(type, e => {
-    const context = window.grumboshAudio && window.grumboshAudio.context;
-    window.grumboshKeys.push({type, code: e.code, time: context ? context.currentTime : null, at: performance.now()});
-  }, true);
 };
 
 // What the page handed to the output: interleaved stereo blocks by context frame.
@@ -82,7 +65,7 @@ class Recording {
 
 // Opens the site's page in a fresh browser, served from a local port with no
 // headers beyond the content type; the sound is started by the page's own start control.
-async function open(site) {
+async function open(site, beforeThePage = () => {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css'};
   const server = http.createServer((request, response) => {
     const file = path.join(site, decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/\/$/, '/index.html'));
@@ -96,6 +79,7 @@ async function open(site) {
   const page = await browser.newPage(), heard = new Recording();
   await page.exposeFunction('grumboshHeard', (frame, rate, block) => heard.add(frame, rate, block));
   await page.evaluateOnNewDocument(hook);
+  await page.evaluateOnNewDocument(beforeThePage);
   page.on('pageerror', e => console.log('page error:', e.message));
   await page.goto(`http://127.0.0.1:${server.address().port}/`);
   return {page, heard, close: async () => { await browser.close(); server.close(); }};
