@@ -23,12 +23,7 @@ const hook = () => {
   AudioNode.prototype.connect = function (target, ...rest) {
     if (target instanceof AudioDestinationNode) {
       const node = new AudioWorkletNode(target.context, 'grumbosh-recorder', {numberOfOutputs: 0, channelCount: 2, channelCountMode: 'explicit'});
-      node.port.onmessage = ({data}) => {
-        const bytes = new Uint8Array(data.block.buffer);
-        let text = '';
-        for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
-        window.grumboshHeard(data.frame, data.rate, btoa(text));
-      };
+      node.port.onmessage = ({data}) => window.grumboshHeard(data.frame, data.rate, Array.from(data.block));
       connect.call(this, node);
     }
     return connect.call(this, target, ...rest);
@@ -38,10 +33,9 @@ const hook = () => {
 // What the page handed to the output: interleaved stereo blocks by context frame.
 class Recording {
   constructor() { this.blocks = []; this.rate = 0; }
-  add(frame, rate, base64) {
-    const b = Buffer.from(base64, 'base64');
+  add(frame, rate, block) {
     this.rate = rate;
-    this.blocks.push({frame, data: new Float32Array(b.buffer, b.byteOffset, b.length / 4)});
+    this.blocks.push({frame, data: Float32Array.from(block)});
   }
   get first() { return this.blocks.length ? this.blocks[0].frame : 0; }
   get end() { const last = this.blocks.at(-1); return last ? last.frame + last.data.length / 2 : 0; }

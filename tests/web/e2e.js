@@ -8,7 +8,7 @@
 //     page   names, roles and labels; a missing sound's message box takes the
 //            focus and gives it back; the game's keys do not scroll the page
 //   TOOLS: the folder of audio_match.
-const fs = require('fs'), os = require('os'), path = require('path'), {execFileSync, spawnSync} = require('child_process');
+const fs = require('fs'), os = require('os'), path = require('path'), {spawnSync} = require('child_process');
 const {open, clip, save, sox} = require('./browser.js');
 
 const [scenario, site, tools] = process.argv.slice(2).map((a, i) => i ? path.resolve(a) : a);
@@ -20,16 +20,12 @@ const state = (page, want, seconds) => page.waitForFunction(w => document.body.d
 // The accessibility tree's view of an element, as Chromium gives it to a screen reader.
 const ax = async (page, selector) => page.accessibility.snapshot({root: await page.$(selector), interestingOnly: false});
 
-// The page as it opens: ready, and its start control named and in the focus, so that Enter or Space starts at once.
-async function opened(page) {
+// Starts the game by Enter on the start control, and cuts the introduction short once heard.
+// The page opens with its start control named and in the focus, so that Enter or Space starts at once.
+async function begin({page, heard}) {
   await state(page, 'ready', 30);
   const start = await ax(page, '#start');
   check(start.role === 'button' && start.name === 'Start the game' && start.focused, `start control: ${JSON.stringify(start)}`);
-}
-
-// Starts the game by Enter on the start control, and cuts the introduction short once heard.
-async function begin({page, heard}) {
-  await opened(page);
   await page.keyboard.press('Enter');
   await state(page, 'running', 10);
   const area = await ax(page, '#game');
@@ -126,16 +122,10 @@ async function win(session) {
 // a screen reader.
 async function page(session) {
   const {page} = session;
-  await opened(page);
   for (const [id, label] of [['round', 'Round'], ['score', 'Score'], ['agility', 'Agility']]) {
     const field = await ax(page, '#' + id), live = await page.$eval('#' + id, e => !!e.closest('[aria-live],[role=status],[role=log],[role=alert]'));
     check(field.name === label && !live, `#${id}: ${JSON.stringify(field)}, read out at every change: ${live}`);
   }
-  await page.evaluate(() => {  // a tall page, which a key left to the browser would scroll
-    document.body.style.minHeight = '10000px';
-    window.grumboshSeen = [];
-    window.addEventListener('keydown', e => window.grumboshSeen.push(e.code + (e.defaultPrevented ? '' : ' not prevented')));
-  });
   await begin(session);
   await page.waitForSelector('#message[open]', {timeout: 30000});
   const text = await page.$eval('#message-text', e => e.textContent), box = await ax(page, '#message');
@@ -145,7 +135,11 @@ async function page(session) {
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => !document.querySelector('#message').open && document.activeElement.id === 'game', {timeout: 5000});
   const keys = ['ArrowDown', 'ArrowUp', 'ArrowLeft', 'ArrowRight', 'Space', 'ShiftLeft', 'ShiftRight', 'ControlLeft', 'Enter', 'KeyY', 'KeyN', 'Escape'];
-  await page.evaluate(() => { window.grumboshSeen = []; });
+  await page.evaluate(() => {  // a tall page, which a key left to the browser would scroll
+    document.body.style.minHeight = '10000px';
+    window.grumboshSeen = [];
+    window.addEventListener('keydown', e => window.grumboshSeen.push(e.code + (e.defaultPrevented ? '' : ' not prevented')));
+  });
   for (const key of [...keys, 'Tab']) await page.keyboard.press(key);
   const seen = await page.evaluate(() => window.grumboshSeen.join(', '));
   check(seen === [...keys, 'Tab not prevented'].join(', '), `keys: ${seen}`);  // Tab still leaves the game area

@@ -5,9 +5,18 @@
 // key in the backslash's place "Backslash" too, so it needs no row of its own.
 #include "shell/platform/web/key_table.h"
 
+#include <cstdint>
+#include <string_view>
+
 namespace web {
 namespace {
 
+struct Key {
+  std::string_view code;  // KeyboardEvent.code
+  uint8_t dik;
+};
+
+// One row a key, in DirectInput order.
 constexpr Key kKeys[] = {
     {"Escape", 0x01},
     {"Digit1", 0x02}, {"Digit2", 0x03}, {"Digit3", 0x04}, {"Digit4", 0x05}, {"Digit5", 0x06},
@@ -46,15 +55,6 @@ constexpr Key kKeys[] = {
 };
 
 }  // namespace
-
-std::span<const Key> Keys() { return kKeys; }
-
-uint8_t DikFromCode(std::string_view code) {
-  for (const Key& key : kKeys) {
-    if (key.code == code) return key.dik;
-  }
-  return 0;
-}
 
 std::string KeyTableForPage() {
   std::string table;

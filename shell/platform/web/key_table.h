@@ -4,26 +4,12 @@
 // layout, as the SDL backend's scancodes do.
 #pragma once
 
-#include <cstdint>
-#include <span>
 #include <string>
-#include <string_view>
 
 namespace web {
 
-struct Key {
-  std::string_view code;  // KeyboardEvent.code
-  uint8_t dik;
-};
-
-// Every key we translate, one row a key, in DirectInput order.
-std::span<const Key> Keys();
-
-// 0 for a key DirectInput has no code for.
-uint8_t DikFromCode(std::string_view code);
-
 // The table as the page reads it: "code=dik" pairs, blank separated, the
-// codes in decimal.
+// codes in decimal, one a key we translate.
 std::string KeyTableForPage();
 
 }  // namespace web
