@@ -6,7 +6,8 @@
 //            round 1 lost with no key, the summary, the question, N ends the game
 //     win    round 1 won, each swing answered on the side it is heard from
 //     page   names, roles and labels; a missing sound's message box takes the
-//            focus and gives it back; the game's keys do not scroll the page
+//            focus and gives it back; silence while another window is active;
+//            the game's keys do not scroll the page
 //   TOOLS: the folder of audio_match.
 const fs = require('fs'), os = require('os'), path = require('path'), {spawnSync} = require('child_process');
 const {open, clip, save, sox} = require('./browser.js');
@@ -121,7 +122,7 @@ async function win(session) {
 // introduction is cut short. Checked against the accessibility tree Chromium gives
 // a screen reader.
 async function page(session) {
-  const {page} = session;
+  const {page, heard} = session;
   for (const [id, label] of [['round', 'Round'], ['score', 'Score'], ['agility', 'Agility']]) {
     const field = await ax(page, '#' + id), live = await page.$eval('#' + id, e => !!e.closest('[aria-live],[role=status],[role=log],[role=alert]'));
     check(field.name === label && !live, `#${id}: ${JSON.stringify(field)}, read out at every change: ${live}`);
@@ -134,6 +135,11 @@ async function page(session) {
   check(await page.evaluate(() => !!document.activeElement.closest('#message')), 'the message box does not have the focus');
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => !document.querySelector('#message').open && document.activeElement.id === 'game', {timeout: 5000});
+  for (const [event, loud] of [['blur', false], ['focus', true]]) {  // silent while another window is the active one
+    await page.evaluate(e => window.dispatchEvent(new Event(e)), event);
+    await sleep(600);
+    check(heard.frames(heard.end - 4410).some(x => Math.abs(x) > 0.01) === loud, `not ${loud ? 'heard' : 'silent'} after ${event}`);
+  }
   const keys = ['ArrowDown', 'ArrowUp', 'ArrowLeft', 'ArrowRight', 'Space', 'ShiftLeft', 'ShiftRight', 'ControlLeft', 'Enter', 'KeyY', 'KeyN', 'Escape'];
   await page.evaluate(() => {  // a tall page, which a key left to the browser would scroll
     document.body.style.minHeight = '10000px';
