@@ -209,6 +209,9 @@ const page = (() => {
         if (document.body.dataset.state === 'running') game.focus();
       });
       game.focus();
+      // The page is drawn as it now stands before the game starts its sound,
+      // so that the drawing does not hold up the game's first feeds.
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
       Module.callMain([]);
     },
   };
