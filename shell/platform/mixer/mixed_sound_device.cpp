@@ -50,7 +50,6 @@ std::shared_ptr<platform::SoundBuffer> MixedSoundDevice::CreateSoundBufferFromFi
     const std::string& file, const platform::BufferDescription&) {
   platform::WaveSamples sound = platform::ReadWaveSamples(file, kMixerRate);
   auto voice = std::make_unique<Voice>(std::move(sound.samples), sound.channels);
-  FileRead();
   return std::make_shared<Buffer>(mixer_, std::move(voice));
 }
 

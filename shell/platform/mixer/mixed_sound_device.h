@@ -25,10 +25,6 @@ class MixedSoundDevice : public platform::SoundDevice {
   std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
                                                                    const platform::BufferDescription&) override;
 
- protected:
-  // After a file has been read, before its buffer is handed to the game.
-  virtual void FileRead() {}
-
  private:
   std::shared_ptr<Mixer> mixer_;
 };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "shell/platform/mixer/mixed_sound_device.h"
@@ -30,10 +31,14 @@ class Device final : public mixer::MixedSoundDevice {
  public:
   Device() : MixedSoundDevice(TheOutput->mixer) {}
 
- protected:
   // The time the output passed while the game read the file belongs to the
   // sounds that were playing then, not to this one, which is about to start.
-  void FileRead() override { FeedAudio(); }
+  std::shared_ptr<platform::SoundBuffer> CreateSoundBufferFromFile(const std::string& file,
+                                                                   const platform::BufferDescription& desc) override {
+    std::shared_ptr<platform::SoundBuffer> buffer = MixedSoundDevice::CreateSoundBufferFromFile(file, desc);
+    FeedAudio();
+    return buffer;
+  }
 };
 
 }  // namespace
