@@ -14,7 +14,7 @@
 set -euo pipefail
 
 play=(build-essential cmake ninja-build pkg-config
-      libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxres-dev fonts-liberation)
+      libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxres-dev libpulse-dev fonts-liberation)
 test=("${play[@]}" googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
       xvfb xauth xdotool x11-utils xfonts-base imagemagick sox python3)
 windows=(g++-mingw-w64-x86-64 wine wine64 build-essential cmake ninja-build googletest python3 sox

@@ -10,8 +10,10 @@
 #     layout_144dpi   (linux) the same on a desktop scaled to 150 %
 #     game        Escape cuts the introduction short, Escape in round 1 brings the
 #                 question, N ends with status 0; checked in the recording
+#     game_server (linux) the same, played by the program straight to a sound server
 #     no_sound    no sound device: the sound-driver message, OK, status 0
 #     lost_device (linux) the sound server is lost and back during the introduction
+#     lost_device_server  (linux) the same, the program playing straight to the server
 #     keys, keys_foreground   (linux) window_probe reads keys with the focus and
 #                 without, its keyboard opened at the background or foreground level
 #     box_focus   (linux) a missing sound's message box, its text whole; the music
@@ -72,15 +74,17 @@ pulse() {
   start parec -d heard.monitor --raw --format=s16le --rate=22050 --channels=2 --latency-msec=20 >"$work/heard.raw" 2>>"$work/pulse.log"
 }
 
-# launch sound|silent|pulse [ARGUMENT...]: starts the program, with or without a sound
+# launch sound|silent|pulse|server [ARGUMENT...]: starts the program, with or without a sound
 # device, and waits for its main window. What it plays goes to $work/heard.raw
 # (16-bit stereo, 22,050 Hz); the text of its message boxes to $work/program.log.
-# The Linux program plays through SDL's disk audio driver, or (pulse) through a server of ours.
+# The Linux program plays through SDL's disk audio driver, or (pulse) through a server of ours,
+# or (server) to that server itself, as it does when SDL_AUDIODRIVER is not set.
 launch() {
   local device=$1
   if [ "$platform" = linux ]; then
     [ "$device" = sound ] && export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/heard.raw || export SDL_AUDIODRIVER=none
     [ "$device" != pulse ] || { pulse; export SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC=100; }
+    [ "$device" != server ] || { pulse; unset SDL_AUDIODRIVER; }
     start env LD_PRELOAD="$tools/libmessage_spy.so" "$program" "${@:2}" >"$work/program.log" 2>&1
   else
     if [ "$device" = sound ]; then
@@ -153,7 +157,7 @@ layout_144dpi() {
 }
 
 game() {
-  launch sound
+  launch "${1:-sound}"
   xdotool windowfocus --sync "$window"
   within 30 loud || fail "the introduction was not heard"
   # Escape cuts the introduction short; Escape held from the first round's
@@ -246,7 +250,7 @@ keys() {
 # brought it: a second of it from the tenth on is heard, but neither its start
 # nor its sixth second, which it would play had it waited for the device.
 lost_device() {
-  launch pulse
+  launch "${1:-pulse}"
   xdotool windowfocus --sync "$window"
   within 30 loud || fail "the introduction was not heard"
   sleep 2; kill "$server_pid"; sleep 5; pulse; sleep 8
@@ -255,4 +259,8 @@ lost_device() {
   (cd "$work" && "$tools/audio_match" 8000 heard '!start' '!sixth' "$(printf 's%s|' {9..15})") || fail "the introduction did not go on"
 }
 
-case $scenario in keys_foreground) keys --foreground ;; *) "$scenario" ;; esac
+case $scenario in
+  keys_foreground) keys --foreground ;;
+  *_server) "${scenario%_server}" server ;;
+  *) "$scenario" ;;
+esac

@@ -5,13 +5,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "shell/platform/mixer/mixed_sound_device.h"
 #include "shell/platform/platform.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
+#include "tests/wave/wave_bytes.h"
+
+#include <unistd.h>
 
 // The audio callback allocates nothing: every render of these tests is watched.
 thread_local bool Rendering = false;
@@ -123,4 +131,63 @@ TEST(Mixer, ALostDeviceOwesItsVoicesEveryFrameOfTheTimeAndIsTriedAgainEvery300ms
     EXPECT_EQ(clock.AttemptDue(7'000'000 + step.at), step.due) << step.at;
     if (step.made) clock.Attempted(7'000'000 + step.at);
   }
+}
+
+// What a sound server holds is mixed ahead of what is heard, and mixed again
+// from what is heard when the game changes something.
+TEST(Mixer, TheAheadTimelineMovesNothingHeardAndStartsAgainWhereTheHeardOneIs) {
+  mixer::Mixer mixer;
+  const std::vector<int16_t> counted = Counted(1, 1000);
+  mixer::Voice voice(platform::Samples(counted.begin(), counted.end()), 2);
+  mixer.Add(&voice);
+  voice.Play(kPlayOnce);
+  const auto ahead = [&](size_t frames) {
+    std::vector<int16_t> out(frames * 2, 12345);
+    Rendering = true;
+    mixer.RenderAhead(out.data(), frames);
+    Rendering = false;
+    return out;
+  };
+  EXPECT_EQ(ahead(600), Counted(1, 600));
+  std::vector<int16_t> ended = Counted(601, 400);
+  ended.resize(1000);
+  EXPECT_EQ(ahead(500), ended) << "played to its end ahead";
+  EXPECT_EQ(voice.Status(), kStatusPlaying) << "but not yet heard to its end";
+  EXPECT_EQ(Render(mixer, 100), Counted(1, 100));
+  voice.Stop();
+  mixer.Rewind();
+  EXPECT_EQ(ahead(50), Counted(0, 50));
+  voice.Play(kPlayLooping);
+  mixer.Rewind();
+  EXPECT_EQ(ahead(950), Counted(101, 950)) << "on from the heard position, round the loop";
+  EXPECT_EQ(voice.Status(), kStatusPlaying | kStatusLooping);
+}
+
+// A device that mixes ahead sees every change a buffer makes, so that it can
+// mix its queue again; only a stopped buffer's Play starts a sound.
+TEST(Mixer, EveryChangeOfABufferPassesThroughTheDeviceThatMixesAhead) {
+  struct Ahead final : mixer::Mixer::Ahead {
+    std::string calls;
+    void Change(const std::function<void()>& change, bool startsSound) override {
+      calls += startsSound ? 'S' : 'c';
+      change();
+    }
+  } ahead;
+  auto mixer = std::make_shared<mixer::Mixer>();
+  mixer->SetAhead(&ahead);
+  const std::string file = "/tmp/grumbosh_mixer_test_" + std::to_string(getpid()) + ".wav";
+  wave_test::WriteBytes(file, wave_test::WaveBuilder().Fmt({}).Data(wave_test::Bytes(100, 16)).Build());
+  mixer::MixedSoundDevice device(mixer);
+  auto buffer = device.CreateSoundBufferFromFile(file, {});
+  std::remove(file.c_str());
+  buffer->SetVolume(-100);
+  buffer->SetPan(100);
+  buffer->Play(kPlayOnce);
+  buffer->Play(kPlayLooping);
+  EXPECT_EQ(buffer->GetStatus(), kStatusPlaying | kStatusLooping) << "each change was made";
+  buffer->Stop();
+  buffer->Play(kPlayOnce);
+  buffer.reset();
+  EXPECT_EQ(ahead.calls, "ccSccSc");
+  mixer->SetAhead(nullptr);
 }

@@ -24,15 +24,25 @@ class Buffer final : public platform::SoundBuffer {
     mixer_->Add(voice_.get());
   }
   // Releasing a playing buffer silences it at once.
-  ~Buffer() override { mixer_->Remove(voice_.get()); }
+  ~Buffer() override {
+    mixer_->Change([this] { mixer_->Remove(voice_.get()); });
+  }
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
 
-  void SetVolume(int32_t volume) override { voice_->SetVolume(volume); }
-  void SetPan(int32_t pan) override { voice_->SetPan(pan); }
-  void Play(int32_t flags) override { voice_->Play(flags); }
+  void SetVolume(int32_t volume) override {
+    mixer_->Change([&] { voice_->SetVolume(volume); });
+  }
+  void SetPan(int32_t pan) override {
+    mixer_->Change([&] { voice_->SetPan(pan); });
+  }
+  void Play(int32_t flags) override {
+    mixer_->Change([&] { voice_->Play(flags); }, voice_->Status() == 0);
+  }
   int32_t GetStatus() override { return voice_->Status(); }
-  void Stop() override { voice_->Stop(); }
+  void Stop() override {
+    mixer_->Change([&] { voice_->Stop(); });
+  }
 
  private:
   // Buffers hold the mixer too, so that they may outlive the device.

@@ -128,7 +128,17 @@ void Mixer::Remove(Voice* voice) {
   }
 }
 
-void Mixer::Mix(int16_t* out, size_t frames) noexcept {
+void Mixer::Rewind() noexcept {
+  const size_t inUse = slotsInUse_.load();
+  for (size_t i = 0; i < inUse; ++i) {
+    if (Voice* voice = slots_[i].load()) {
+      voice->aheadState_ = voice->state_.load(std::memory_order_acquire);
+      voice->ahead_ = voice->heard_;
+    }
+  }
+}
+
+void Mixer::Mix(int16_t* out, size_t frames, bool ahead) noexcept {
   renderEpoch_.fetch_add(1);
   const bool focused = focused_.load(std::memory_order_relaxed);
   while (frames > 0) {
@@ -136,7 +146,7 @@ void Mixer::Mix(int16_t* out, size_t frames) noexcept {
     std::fill_n(mix_.begin(), count * kMixerChannels, 0.0f);
     const size_t inUse = slotsInUse_.load();
     for (size_t i = 0; i < inUse; ++i) {
-      if (Voice* voice = slots_[i].load()) MixVoice(*voice, count, focused);
+      if (Voice* voice = slots_[i].load()) MixVoice(*voice, count, focused, ahead);
     }
     if (out != nullptr) {
       for (size_t i = 0; i < count * kMixerChannels; ++i) out[i] = Saturate(mix_[i]);
@@ -147,62 +157,28 @@ void Mixer::Mix(int16_t* out, size_t frames) noexcept {
   renderEpoch_.fetch_add(1);
 }
 
-void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
+void Mixer::MixVoice(Voice& v, size_t frames, bool focused, bool ahead) noexcept {
+  if (ahead) {
+    // The ahead timeline is the mixing thread's alone: no one else changes it.
+    const uint32_t mode = ModeOf(v.aheadState_);
+    uint32_t position = PositionOf(v.aheadState_);
+    if ((mode & platform::kStatusPlaying) == 0) {
+      v.ahead_.audible = false;
+      return;
+    }
+    const bool looping = (mode & platform::kStatusLooping) != 0;
+    const bool ended = MixPlayhead(v, v.ahead_, looping, position, frames, focused);
+    v.aheadState_ = ended ? Word(looping ? mode : 0, 0) : Word(mode, position);
+    return;
+  }
   const uint64_t word = v.state_.load(std::memory_order_acquire);
   const uint32_t mode = ModeOf(word);
   if ((mode & platform::kStatusPlaying) == 0) {
-    v.audible_ = false;
+    v.heard_.audible = false;
     return;
   }
-  const bool looping = (mode & platform::kStatusLooping) != 0;
-
-  float targetLeft = 0.0f;
-  float targetRight = 0.0f;
-  if (focused) {
-    const uint64_t gains = v.gains_.load(std::memory_order_acquire);
-    targetLeft = LeftOf(gains);
-    targetRight = RightOf(gains);
-  }
-  if (!v.audible_) {
-    // A buffer starts at its gains, as DirectSound's do: no fade in.
-    v.audible_ = true;
-    v.appliedLeft_ = v.rampTargetLeft_ = targetLeft;
-    v.appliedRight_ = v.rampTargetRight_ = targetRight;
-    v.rampFrames_ = 0;
-  } else if (targetLeft != v.rampTargetLeft_ || targetRight != v.rampTargetRight_) {
-    v.rampTargetLeft_ = targetLeft;
-    v.rampTargetRight_ = targetRight;
-    v.rampFrames_ = kRampFrames;
-    v.rampStepLeft_ = (targetLeft - v.appliedLeft_) / static_cast<float>(kRampFrames);
-    v.rampStepRight_ = (targetRight - v.appliedRight_) / static_cast<float>(kRampFrames);
-  }
-
-  const size_t width = static_cast<size_t>(v.channels_);
-  float* out = mix_.data();
-  float left = v.appliedLeft_;
-  float right = v.appliedRight_;
   uint32_t position = PositionOf(word);
-  bool ended = false;
-  for (size_t f = 0; f < frames; ++f) {
-    if (v.rampFrames_ > 0) {
-      const bool last = --v.rampFrames_ == 0;
-      left = last ? v.rampTargetLeft_ : left + v.rampStepLeft_;
-      right = last ? v.rampTargetRight_ : right + v.rampStepRight_;
-    }
-    const int16_t* frame = v.samples_.data() + static_cast<size_t>(position) * width;
-    out[2 * f] += static_cast<float>(frame[0]) * left;
-    out[2 * f + 1] += static_cast<float>(frame[width - 1]) * right;
-    if (++position == v.frames_) {
-      if (!looping) {
-        ended = true;  // played to its end: stopped, and back at the start
-        break;
-      }
-      position = 0;  // the sample after the last is the first
-    }
-  }
-  v.appliedLeft_ = left;
-  v.appliedRight_ = right;
-  if (ended) v.audible_ = false;
+  const bool ended = MixPlayhead(v, v.heard_, (mode & platform::kStatusLooping) != 0, position, frames, focused);
 
   // The game thread may have changed the status meanwhile (Stop, or Play
   // switching the looping mode); its status wins, the position is ours.
@@ -217,6 +193,58 @@ void Mixer::MixVoice(Voice& v, size_t frames, bool focused) noexcept {
     }
     if (v.state_.compare_exchange_weak(expected, desired, std::memory_order_acq_rel)) break;
   }
+}
+
+bool Mixer::MixPlayhead(const Voice& v, Playhead& head, bool looping, uint32_t& position, size_t frames,
+                        bool focused) noexcept {
+  float targetLeft = 0.0f;
+  float targetRight = 0.0f;
+  if (focused) {
+    const uint64_t gains = v.gains_.load(std::memory_order_acquire);
+    targetLeft = LeftOf(gains);
+    targetRight = RightOf(gains);
+  }
+  if (!head.audible) {
+    // A buffer starts at its gains, as DirectSound's do: no fade in.
+    head.audible = true;
+    head.appliedLeft = head.rampTargetLeft = targetLeft;
+    head.appliedRight = head.rampTargetRight = targetRight;
+    head.rampFrames = 0;
+  } else if (targetLeft != head.rampTargetLeft || targetRight != head.rampTargetRight) {
+    head.rampTargetLeft = targetLeft;
+    head.rampTargetRight = targetRight;
+    head.rampFrames = kRampFrames;
+    head.rampStepLeft = (targetLeft - head.appliedLeft) / static_cast<float>(kRampFrames);
+    head.rampStepRight = (targetRight - head.appliedRight) / static_cast<float>(kRampFrames);
+  }
+
+  const size_t width = static_cast<size_t>(v.channels_);
+  float* out = mix_.data();
+  float left = head.appliedLeft;
+  float right = head.appliedRight;
+  bool ended = false;
+  for (size_t f = 0; f < frames; ++f) {
+    if (head.rampFrames > 0) {
+      const bool last = --head.rampFrames == 0;
+      left = last ? head.rampTargetLeft : left + head.rampStepLeft;
+      right = last ? head.rampTargetRight : right + head.rampStepRight;
+    }
+    const int16_t* frame = v.samples_.data() + static_cast<size_t>(position) * width;
+    out[2 * f] += static_cast<float>(frame[0]) * left;
+    out[2 * f + 1] += static_cast<float>(frame[width - 1]) * right;
+    if (++position == v.frames_) {
+      if (!looping) {
+        ended = true;  // played to its end: stopped, and back at the start
+        position = 0;
+        break;
+      }
+      position = 0;  // the sample after the last is the first
+    }
+  }
+  head.appliedLeft = left;
+  head.appliedRight = right;
+  if (ended) head.audible = false;
+  return ended;
 }
 
 }  // namespace mixer

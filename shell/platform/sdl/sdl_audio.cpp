@@ -12,28 +12,37 @@
 // allocating, locking or reading files.
 #include "shell/platform/sdl/sdl_audio.h"
 
+#include <SDL.h>
+
 #include <memory>
 #include <utility>
 
 #include "shell/platform/mixer/mixed_sound_device.h"
+#include "shell/platform/sdl/pulse_output.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
 
 namespace sdl {
 namespace {
 
+template <typename Output>
 class Device final : public mixer::MixedSoundDevice {
  public:
-  explicit Device(std::unique_ptr<AudioOutput> output)
+  explicit Device(std::unique_ptr<Output> output)
       : MixedSoundDevice(output->SharedMixer()), output_(std::move(output)) {}
 
  private:
-  std::unique_ptr<AudioOutput> output_;
+  std::unique_ptr<Output> output_;
 };
 
 }  // namespace
 
+// A desktop's sound server is played to directly, unless SDL_AUDIODRIVER
+// names the output SDL is to use.
 std::shared_ptr<platform::SoundDevice> OpenSoundDevice() {
-  return std::make_shared<Device>(std::make_unique<AudioOutput>());
+  if (SDL_getenv("SDL_AUDIODRIVER") == nullptr) {
+    if (auto output = PulseOutput::Open()) return std::make_shared<Device<PulseOutput>>(std::move(output));
+  }
+  return std::make_shared<Device<AudioOutput>>(std::make_unique<AudioOutput>());
 }
 
 }  // namespace sdl

@@ -45,6 +45,7 @@ uint64_t Now() {
 }  // namespace
 
 void SetAudioFocus(bool focused) { g_focused.store(focused, std::memory_order_relaxed); }
+bool AudioFocus() { return g_focused.load(std::memory_order_relaxed); }
 
 void StopAudioKeepers() {
   Keepers& keepers = TheKeepers();

@@ -18,6 +18,9 @@ using mixer::kMixerRate;
 using mixer::Mixer;
 using mixer::Voice;
 
+// Whether the program's window has the focus (SetAudioFocus).
+bool AudioFocus();
+
 // The keeper's schedule while the device is lost: the frames the mixer is
 // owed for the time gone by, and when to try a device again.
 class LossClock {

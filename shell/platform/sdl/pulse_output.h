@@ -1,0 +1,87 @@
+// The game's sound straight into a PulseAudio server (PulseAudio's own, or
+// PipeWire's), where a player's desktop has one.
+//
+// Why not through SDL: SDL's audio thread has to wake once a buffer, and a
+// buffer small enough for a key to be heard at once (128 frames, 5.8 ms) is
+// missed on a busy machine whenever that thread wakes a few milliseconds late.
+// Here the server holds kAheadFrames (93 ms) mixed ahead, which no late wake
+// empties, and every change the game makes (a Play, a Stop, a pan, a
+// release) has the queue mixed again from kPeriodFrames past where the
+// server reads: a Stop is heard within a period or two, however much is
+// queued.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "shell/platform/mixer/mixer.h"
+#include "shell/platform/sdl/sdl_audio_output.h"
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+struct pa_time_event;
+
+namespace sdl {
+
+class PulseOutput final : public Mixer::Ahead {
+ public:
+  // The server asks for more, and reads, in periods of this many frames
+  // (2.9 ms): what is still queued from the period it is reading is what a
+  // change cannot reach.
+  static constexpr uint32_t kPeriodFrames = 128;
+  // What the server holds: a late wake of ours costs nothing until this runs out.
+  static constexpr uint32_t kAheadFrames = 2048;
+
+  // The default server's output, started; nullptr when no server answers.
+  static std::unique_ptr<PulseOutput> Open();
+  ~PulseOutput();
+  PulseOutput(const PulseOutput&) = delete;
+  PulseOutput& operator=(const PulseOutput&) = delete;
+
+  const std::shared_ptr<Mixer>& SharedMixer() const { return mixer_; }
+
+  void Change(const std::function<void()>& change, bool startsSound) override;
+
+ private:
+  PulseOutput();
+  void Connect();
+  void CreateStream();
+  void Drop();
+  void Lost();
+  void Started();
+  void ArmTick();
+  void OnTick();
+  void Feed();
+  void KeepLost();
+  // Moves the heard timeline on to the frame the server reads now, or
+  // `lead` frames past it.
+  void Advance(uint32_t lead = 0);
+  std::optional<uint64_t> ServerFrame() const;
+  // Mixes the queue again from the heard frame.
+  void Rewrite();
+  void Write(uint64_t from, size_t frames);
+
+  std::shared_ptr<Mixer> mixer_;
+  pa_threaded_mainloop* loop_ = nullptr;
+  // Everything below is under the main loop's lock.
+  pa_context* context_ = nullptr;
+  pa_stream* stream_ = nullptr;
+  bool ready_ = false;
+  bool started_ = false;
+  bool failed_ = false;
+  bool focused_ = true;
+  // Frames of the game's timeline: where the heard voices are, where the
+  // queue ends, and where the server's stream began.
+  uint64_t heard_ = 0;
+  uint64_t written_ = 0;
+  uint64_t origin_ = 0;
+  std::optional<LossClock> lost_;
+  pa_time_event* tick_ = nullptr;
+  std::vector<int16_t> block_;
+};
+
+}  // namespace sdl
