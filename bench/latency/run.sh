@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Key-to-silence latency of the game where players hear it: a private
 # PulseAudio server and a private PipeWire server, each with a null sink at
-# the game's 22,050 Hz, recorded by latency_probe. Per server and path, the
-# game and a typical SDL game (1,024-sample buffer) each play the
+# the game's 22,050 Hz, recorded by latency_probe. Per server, the game (as
+# a player's desktop starts it: it plays to the server itself) and a typical
+# SDL game (1,024-sample buffer, SDL's choice of driver) each play the
 # introduction, Escape is pressed, and the time from the X server's handling
 # of the key to the first sample that is no longer the introduction is taken,
-# TRIALS times. Then a whole game, lost at its first swing, is played while
-# two other processes keep both cores busy, and its recording is checked: the
-# introduction whole, sample for sample, and the rest in order.
+# TRIALS times, with the sink's own latency beside it. Then a whole game,
+# lost at its first swing, is played while two other processes keep both
+# cores busy, and its recording is checked: the introduction whole, sample
+# for sample, and the rest in order.
 #
 #   bench/latency/run.sh [TRIALS [SERVER...]]   (default: 12 pulseaudio pipewire)
 #
@@ -38,7 +40,7 @@ stop_servers() {
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   pids=()
 }
-trap 'stop_servers; kill $xvfb_pid; [ -n "${KEEP:-}" ] || rm -rf "$work"; echo "work $work" >&2' EXIT
+trap 'stop_servers; kill $xvfb_pid; rm -rf "$work"' EXIT
 within() { local end=$((SECONDS + $1)); shift; until "$@" >/dev/null 2>&1; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done; }
 step() { echo "== $*" >&2; }
 
@@ -103,11 +105,15 @@ trial() {
   window=$(xdotool search --sync --onlyvisible --pid "$program" 2>/dev/null | head -n 1)
   xdotool windowfocus --sync "$window"
   "$build/latency_probe" key bench "$intro" 2>>"$work/probe.log" || echo failed
+  # What the sink holds beyond what the probe sees: the recording is taken as
+  # the sink renders, and a sound card would play that much later.
+  pactl list sinks | awk '/^\tLatency:/ {print $2 / 1000; exit}' >>"$work/sink-$label-$who"
   kill "$program" 2>/dev/null; wait "$program" 2>/dev/null || true
 }
 
 # measure LABEL DRIVER: TRIALS figures for the game, then for the typical game.
 measure() {
+  local label=$1
   for who in game typical; do
     local cmd=("$game")
     [ $who = game ] || cmd=("$build/typical_sdl_game" "$intro")
@@ -115,6 +121,8 @@ measure() {
     for ((t = 0; t < trials; t++)); do trial "$2" "${cmd[@]}"; done >"$work/$1-$who"
     summary "$1" "$who"
     sed 's/.*; //' "$work/probe.log" | sort | uniq -c | sed 's/^/      /' | tee -a "$work/results"
+    sort -n "$work/sink-$1-$who" | awk '{v[n++] = $1} END {printf "      the sink's own latency at the end of each trial: median %.1f ms (%.1f-%.1f)\n", v[int((n - 1) / 2)], v[0], v[n - 1]}' |
+      tee -a "$work/results"
   done
 }
 summary() {

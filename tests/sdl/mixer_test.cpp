@@ -141,6 +141,7 @@ TEST(Mixer, TheAheadTimelineMovesNothingHeardAndStartsAgainWhereTheHeardOneIs) {
   mixer::Voice voice(platform::Samples(counted.begin(), counted.end()), 2);
   mixer.Add(&voice);
   voice.Play(kPlayOnce);
+  mixer.Rewind();
   const auto ahead = [&](size_t frames) {
     std::vector<int16_t> out(frames * 2, 12345);
     Rendering = true;

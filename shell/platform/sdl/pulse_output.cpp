@@ -95,12 +95,12 @@ void PulseOutput::CreateStream() {
   attr.minreq = kPeriodFrames * kBytesPerFrame;
   attr.fragsize = static_cast<uint32_t>(-1);
   const auto flags =
-      static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_NOT_MONOTONIC);
+      static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
   if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) Lost();
 }
 
-// Called by the main loop's callbacks, or while connecting: what failed is
-// dropped by the loss timer, outside them.
+// Called by the main loop's callbacks, by a write that failed, or while
+// connecting: what failed is dropped at the next tick, outside them.
 void PulseOutput::Lost() {
   failed_ = true;
   pa_threaded_mainloop_signal(loop_, 0);
@@ -182,7 +182,6 @@ void PulseOutput::Feed() {
   if (focused != focused_) {
     focused_ = focused;
     mixer_->SetFocused(focused);
-    Advance();
     Rewrite();
   } else if (written_ <= heard_) {
     Rewrite();  // the server read everything queued: the voices go on from the clock

@@ -3,12 +3,18 @@
 //
 // Why not through SDL: SDL's audio thread has to wake once a buffer, and a
 // buffer small enough for a key to be heard at once (128 frames, 5.8 ms) is
-// missed on a busy machine whenever that thread wakes a few milliseconds late.
-// Here the server holds kAheadFrames (93 ms) mixed ahead, which no late wake
-// empties, and every change the game makes (a Play, a Stop, a pan, a
-// release) has the queue mixed again from kPeriodFrames past where the
-// server reads: a Stop is heard within a period or two, however much is
-// queued.
+// missed on a busy machine whenever that thread wakes a few milliseconds
+// late, which is a dropout. Here the server holds kAheadFrames (93 ms) mixed
+// ahead, which no late wake of ours empties, and every change the game makes
+// (a Play, a Stop, a pan, a release) has the queue mixed again from where the
+// server reads: a Stop is heard as soon as the server's own output buffer
+// has played out. Measured from a key to silence on this machine's private
+// servers: PulseAudio 0.3 ms median, PipeWire 4.2 ms, against about 60 ms for
+// an SDL program with SDL's default buffer (README, "Performance").
+//
+// The game's statuses follow the server's reading place, estimated from its
+// timing reports and moved on every tick: a sound has ended for the game
+// once the server has read its last sample.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +35,12 @@ namespace sdl {
 
 class PulseOutput final : public Mixer::Ahead {
  public:
-  // The server asks for more, and reads, in periods of this many frames
-  // (2.9 ms): what is still queued from the period it is reading is what a
-  // change cannot reach.
+  // The period the server is asked for: PipeWire runs its graph a period at
+  // a time; PulseAudio keeps its own output buffer as small as its sink
+  // allows. 64 frames lost PipeWire a period now
+  // and then with both cores busy; 128 (5.8 ms) lost none. A sound that
+  // starts is placed a period past the server's estimated reading place, so
+  // that none of its start lands where the server has already read.
   static constexpr uint32_t kPeriodFrames = 128;
   // What the server holds: a late wake of ours costs nothing until this runs out.
   static constexpr uint32_t kAheadFrames = 2048;

@@ -1,7 +1,9 @@
 // The SDL backend's sound device.
 //
-// Output: one SDL audio device, AUDIO_S16SYS, 2 channels, 22,050 Hz, in
-// buffers of 256 frames (11.6 ms). The game's sounds are 22,050 Hz mono, so
+// Output: 16-bit stereo at 22,050 Hz, to the desktop's sound server itself
+// (pulse_output.h) when one answers and SDL_AUDIODRIVER is not set;
+// otherwise to one SDL audio device, AUDIO_S16SYS, in buffers of 256 frames
+// (11.6 ms). The game's sounds are 22,050 Hz mono, so
 // they reach the device sample for sample; a player's own file at another
 // rate, width or channel count is converted once, when its buffer is created.
 // With SDL_AUDIODRIVER=disk the device file holds raw 16-bit little-endian

@@ -1,5 +1,6 @@
-// The SDL audio device that the mixer plays through, and its keeper, which
-// reopens the device when it is lost.
+// The SDL audio device that the mixer plays through where no sound server is
+// played to directly (ALSA alone, SDL's disk driver, or SDL_AUDIODRIVER
+// set), and its keeper, which reopens the device when it is lost.
 #pragma once
 
 #include <SDL.h>
@@ -53,8 +54,14 @@ class LossClock {
 
 class AudioOutput {
  public:
-  // Frames of one device buffer: 256 at 22,050 Hz is 11.6 ms, so a Play is
-  // heard within about one buffer, as with DirectSound's hardware mixing.
+  // Frames of one device buffer: 256 at 22,050 Hz is 11.6 ms. A change is
+  // heard a buffer or two later, at worst about 23 ms plus what the device
+  // or server holds behind it (11.5 ms median from a key to silence through
+  // PulseAudio). Half of it would halve that, but SDL's thread must then wake
+  // every 5.8 ms: with both cores busy it lost 9 stretches of the 44-second
+  // introduction at 128 frames, 4 at 256 and none at 512. 256 is kept as
+  // the balance for this path; desktops with a sound server get the direct
+  // output (pulse_output.h), which has neither cost.
   static constexpr uint16_t kBufferFrames = 256;
 
   // Opens the default device and starts it. Raises kDsErrNoDriver, with
