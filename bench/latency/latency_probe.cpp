@@ -17,7 +17,7 @@
 //
 // Recording times: the sink's monitor is read in blocks of 1.5 ms, and the
 // null sink takes samples at its rate in real time, so each sample's time is
-// the earliest that agrees with every block's read (see TimeOf). A server
+// the earliest that agrees with every block read in the second around it (see TimeOf). A server
 // that renders ahead of real time would make the figures smaller, never
 // larger; the two servers' null sinks render at most a quantum ahead.
 #include <X11/Xlib.h>
@@ -103,9 +103,15 @@ class Recorder {
     std::lock_guard lock(mutex_);
     // No sample is read before the sink has taken it, and the sink takes
     // them in real time: the line at the sink's rate that no block's read
-    // precedes. Blocks read late, in a burst, lie above it.
+    // precedes. Blocks read late, in a burst, lie above it. Only the blocks
+    // of the half second either side count: a stream's first blocks may come
+    // in a burst, and samples lost to the recording earlier on would move
+    // the line for all that follow.
     double offset = HUGE_VAL;
-    for (const auto& [end, time] : blockEnds_) offset = std::min(offset, time - static_cast<double>(end) / kRate);
+    for (const auto& [end, time] : blockEnds_) {
+      if (end + kRate / 2 < index || end > index + kRate / 2) continue;
+      offset = std::min(offset, time - static_cast<double>(end) / kRate);
+    }
     return offset + static_cast<double>(index) / kRate;
   }
 

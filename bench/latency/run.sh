@@ -121,7 +121,7 @@ measure() {
     for ((t = 0; t < trials; t++)); do trial "$2" "${cmd[@]}"; done >"$work/$1-$who"
     summary "$1" "$who"
     sed 's/.*; //' "$work/probe.log" | sort | uniq -c | sed 's/^/      /' | tee -a "$work/results"
-    sort -n "$work/sink-$1-$who" | awk '{v[n++] = $1} END {printf "      the sink's own latency at the end of each trial: median %.1f ms (%.1f-%.1f)\n", v[int((n - 1) / 2)], v[0], v[n - 1]}' |
+    sort -n "$work/sink-$1-$who" | awk '{v[n++] = $1} END {printf "      latency of the sink itself after each trial: median %.1f ms (%.1f-%.1f)\n", v[int((n - 1) / 2)], v[0], v[n - 1]}' |
       tee -a "$work/results"
   done
 }

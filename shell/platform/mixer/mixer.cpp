@@ -166,9 +166,8 @@ void Mixer::MixVoice(Voice& v, size_t frames, bool focused, bool ahead) noexcept
       v.ahead_.audible = false;
       return;
     }
-    const bool looping = (mode & platform::kStatusLooping) != 0;
-    const bool ended = MixPlayhead(v, v.ahead_, looping, position, frames, focused);
-    v.aheadState_ = ended ? Word(looping ? mode : 0, 0) : Word(mode, position);
+    const bool ended = MixPlayhead(v, v.ahead_, (mode & platform::kStatusLooping) != 0, position, frames, focused);
+    v.aheadState_ = ended ? Word(0, 0) : Word(mode, position);
     return;
   }
   const uint64_t word = v.state_.load(std::memory_order_acquire);
@@ -235,7 +234,6 @@ bool Mixer::MixPlayhead(const Voice& v, Playhead& head, bool looping, uint32_t& 
     if (++position == v.frames_) {
       if (!looping) {
         ended = true;  // played to its end: stopped, and back at the start
-        position = 0;
         break;
       }
       position = 0;  // the sample after the last is the first

@@ -207,8 +207,9 @@ void PulseOutput::Change(const std::function<void()>& change, bool startsSound) 
 std::optional<uint64_t> PulseOutput::ServerFrame() const {
   const pa_timing_info* info = pa_stream_get_timing_info(stream_);
   if (info == nullptr || info->read_index_corrupt != 0) return std::nullopt;
-  int64_t bytes = info->read_index;
-  if (info->playing != 0) bytes += static_cast<int64_t>(pa_timeval_age(&info->timestamp) * kBytesPerSecond / 1'000'000);
+  // Without prebuffering the server reads on at its rate whatever it holds.
+  const int64_t bytes =
+      info->read_index + static_cast<int64_t>(pa_timeval_age(&info->timestamp) * kBytesPerSecond / 1'000'000);
   return origin_ + static_cast<uint64_t>(std::max<int64_t>(bytes, 0)) / kBytesPerFrame;
 }
 
