@@ -6,8 +6,10 @@
 //    frame long, so the callback that mixes it also ends it: its status
 //    turning 0 marks the moment. Reported as median and worst in
 //    milliseconds.
-//  - Render4Voices: the mixer's work for one 256-frame callback with four
-//    voices playing (two mono, one stereo, one looping; each panned).
+//  - Render4Voices/0: the mixer's work for one 256-frame callback with four
+//    voices playing (two mono, one stereo, one looping; each panned);
+//    Render4Voices/1: the same voices mixed again for a change on the direct
+//    server output (2,176 frames).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "shell/platform/platform.h"
+#include "shell/platform/sdl/pulse_output.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
 #include "shell/platform/mixer/mixer.h"
 
@@ -58,6 +61,10 @@ void PlayToFirstMix(benchmark::State& state) {
 }
 BENCHMARK(PlayToFirstMix)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
+// Mixes state.range(0) frames of four voices: with argument 0, one SDL
+// callback's 256 frames; with argument 1, what a change on the direct server
+// output mixes again on the game's thread (the voices taken from the heard
+// timeline, then the server's whole queue and a period).
 void Render4Voices(benchmark::State& state) {
   platform::Samples mono(22050);
   platform::Samples stereo(2 * 22050);
@@ -73,16 +80,24 @@ void Render4Voices(benchmark::State& state) {
     voices[i]->SetVolume(i == 3 ? -400 : 0);
     voices[i]->Play(platform::kPlayLooping);
   }
-  std::vector<int16_t> out(sdl::AudioOutput::kBufferFrames * 2);
+  const bool again = state.range(0) == 1;
+  const size_t frames = again ? sdl::PulseOutput::kAheadFrames + sdl::PulseOutput::kPeriodFrames
+                              : sdl::AudioOutput::kBufferFrames;
+  std::vector<int16_t> out(frames * 2);
   for (auto _ : state) {
-    mixer.Render(out.data(), sdl::AudioOutput::kBufferFrames);
+    if (again) {
+      mixer.Rewind();
+      mixer.RenderAhead(out.data(), frames);
+    } else {
+      mixer.Render(out.data(), frames);
+    }
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
   }
   for (mixer::Voice* v : voices) mixer.Remove(v);
-  state.SetItemsProcessed(state.iterations() * sdl::AudioOutput::kBufferFrames);
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(frames));
 }
-BENCHMARK(Render4Voices)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Render4Voices)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

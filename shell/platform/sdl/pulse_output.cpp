@@ -27,6 +27,17 @@ std::unique_ptr<PulseOutput> PulseOutput::Open() {
   pa_threaded_mainloop_lock(output->loop_);
   output->Connect();
   while (!output->ready_ && !output->failed_) pa_threaded_mainloop_wait(output->loop_);
+  // A first report of where the server reads, before the game starts a
+  // sound: without one the sound could start where the server has read.
+  if (output->ready_) {
+    pa_operation* update = pa_stream_update_timing_info(
+        output->stream_, [](pa_stream*, int, void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); },
+        output->loop_);
+    while (update != nullptr && pa_operation_get_state(update) == PA_OPERATION_RUNNING) {
+      pa_threaded_mainloop_wait(output->loop_);
+    }
+    if (update != nullptr) pa_operation_unref(update);
+  }
   const bool ready = output->ready_;
   pa_threaded_mainloop_unlock(output->loop_);
   if (!ready) return nullptr;
