@@ -30,9 +30,10 @@ std::unique_ptr<PulseOutput> PulseOutput::Open() {
   // A first report of where the server reads, before the game starts a
   // sound: without one the sound could start where the server has read.
   if (output->ready_) {
-    pa_operation* update = pa_stream_update_timing_info(
-        output->stream_, [](pa_stream*, int, void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); },
-        output->loop_);
+    const auto signal = [](pa_stream*, int, void* loop) {
+      pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+    };
+    pa_operation* update = pa_stream_update_timing_info(output->stream_, signal, output->loop_);
     while (update != nullptr && pa_operation_get_state(update) == PA_OPERATION_RUNNING) {
       pa_threaded_mainloop_wait(output->loop_);
     }
@@ -145,9 +146,10 @@ void PulseOutput::ArmTick() {
     api->time_restart(tick_, &when);
     return;
   }
-  tick_ = api->time_new(
-      api, &when, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) { static_cast<PulseOutput*>(self)->OnTick(); },
-      this);
+  const auto tick = [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<PulseOutput*>(self)->OnTick();
+  };
+  tick_ = api->time_new(api, &when, tick, this);
 }
 
 void PulseOutput::OnTick() {
