@@ -242,9 +242,28 @@ int Whole(const std::string& sink, const std::vector<int16_t>& intro, const std:
   size_t same = 0;
   while (skip + same < intro.size() && at + same < samples.size() && samples[at + same] == intro[skip + same]) ++same;
   const bool whole = skip + same == intro.size();
-  std::printf("introduction: %zu of %zu samples heard in order%s%s\n", skip + same, intro.size(),
+  std::printf("introduction: %zu of %zu samples heard in order%s%s", skip + same, intro.size(),
               whole ? ", none lost" : ", first difference at ",
               whole ? "" : (std::to_string(static_cast<double>(skip + same) / kRate) + " s").c_str());
+  // What the difference is: where the introduction is found again, sample
+  // for sample, and how far it has moved (0: samples replaced in place,
+  // more: a stretch lost, less: one repeated).
+  constexpr size_t kPiece = 100;
+  constexpr long kReach = kRate / 10;
+  bool found = whole;
+  for (size_t k = 0; !found && skip + same + k + kPiece <= intro.size(); k += kPiece / 4) {
+    const int16_t* piece = intro.data() + skip + same + k;
+    const long expected = static_cast<long>(at + same + k);
+    for (long shift = -kReach; shift <= kReach; ++shift) {
+      const long from = expected + shift;
+      if (from < 0 || static_cast<size_t>(from) + kPiece > samples.size()) continue;
+      if (!std::equal(piece, piece + kPiece, samples.begin() + from)) continue;
+      std::printf("; found again %zu samples on, moved by %ld", k, shift);
+      found = true;
+      break;
+    }
+  }
+  std::printf("%s\n", found ? "" : "; not found again within a tenth of a second");
   return whole ? 0 : 1;
 }
 
