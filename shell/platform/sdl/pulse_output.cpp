@@ -3,7 +3,6 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <chrono>
 
 namespace sdl {
 namespace {
@@ -13,12 +12,6 @@ constexpr uint64_t kBytesPerSecond = uint64_t{kMixerRate} * kBytesPerFrame;
 // The heard voices are moved on, and the queue topped up, this often: a
 // sound's status ends within a tick of its last sample being read.
 constexpr pa_usec_t kTick = 5'000;
-
-uint64_t Now() {
-  return static_cast<uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-          .count());
-}
 
 }  // namespace
 
@@ -119,7 +112,7 @@ void PulseOutput::Lost() {
   // Until it was ready once, Open reports the failure instead.
   if (!started_) return;
   ready_ = false;
-  if (!lost_) lost_.emplace(Now());
+  if (!lost_) lost_.emplace(LossClock::Now());
 }
 
 void PulseOutput::Drop() {
@@ -165,20 +158,22 @@ void PulseOutput::OnTick() {
 // voices, and the next server plays them on from where they are.
 void PulseOutput::KeepLost() {
   if (failed_) Drop();
-  const size_t due = lost_->FramesDue(Now());
+  PassLostTime();
+  if (context_ == nullptr && lost_->AttemptDue(LossClock::Now())) {
+    Connect();
+    lost_->Attempted(LossClock::Now());
+  }
+}
+
+void PulseOutput::PassLostTime() {
+  const size_t due = lost_->FramesDue(LossClock::Now());
   mixer_->Skip(due);
   heard_ += due;
-  if (context_ == nullptr && lost_->AttemptDue(Now())) {
-    Connect();
-    lost_->Attempted(Now());
-  }
 }
 
 void PulseOutput::Started() {
   if (lost_) {
-    const size_t due = lost_->FramesDue(Now());
-    mixer_->Skip(due);
-    heard_ += due;
+    PassLostTime();
     lost_.reset();
   }
   ready_ = true;

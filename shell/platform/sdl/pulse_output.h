@@ -66,6 +66,8 @@ class PulseOutput final : public Mixer::Ahead {
   void OnTick();
   void Feed();
   void KeepLost();
+  // Moves the voices on by the time gone by since the server was lost.
+  void PassLostTime();
   // Moves the heard timeline on to the frame the server reads now, or
   // `lead` frames past it.
   void Advance(uint32_t lead = 0);

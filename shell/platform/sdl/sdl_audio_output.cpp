@@ -36,16 +36,16 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 // device would ask for a buffer, so that a sound's status ends on time.
 constexpr auto kSkipInterval = std::chrono::milliseconds(5);
 
-uint64_t Now() {
-  return static_cast<uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-          .count());
-}
-
 }  // namespace
 
 void SetAudioFocus(bool focused) { g_focused.store(focused, std::memory_order_relaxed); }
 bool AudioFocus() { return g_focused.load(std::memory_order_relaxed); }
+
+uint64_t LossClock::Now() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
 
 void StopAudioKeepers() {
   Keepers& keepers = TheKeepers();
@@ -118,20 +118,20 @@ void AudioOutput::Keep() {
       // keeper moves the voices on.
       SDL_CloseAudioDevice(device_);
       device_ = 0;
-      lost.emplace(Now());
+      lost.emplace(LossClock::Now());
     }
     if (lost) {
-      mixer_->Skip(lost->FramesDue(Now()));
-      if (lost->AttemptDue(Now())) {
+      mixer_->Skip(lost->FramesDue(LossClock::Now()));
+      if (lost->AttemptDue(LossClock::Now())) {
         // SDL reaches a sound server that was restarted in the meantime.
         device_ = Open();
         // The attempt may have waited on a server: the voices are owed that time too.
-        mixer_->Skip(lost->FramesDue(Now()));
+        mixer_->Skip(lost->FramesDue(LossClock::Now()));
         if (device_ != 0) {
           SDL_PauseAudioDevice(device_, 0);
           lost.reset();
         } else {
-          lost->Attempted(Now());
+          lost->Attempted(LossClock::Now());
         }
       }
     }

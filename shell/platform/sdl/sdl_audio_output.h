@@ -26,6 +26,9 @@ bool AudioFocus();
 // owed for the time gone by, and when to try a device again.
 class LossClock {
  public:
+  // Microseconds on the steady clock, the times the clock is given.
+  static uint64_t Now();
+
   // A missing sound server costs an attempt this often, and a device that is
   // back is heard again within this time.
   static constexpr uint64_t kRetryMicroseconds = 300'000;
