@@ -180,6 +180,7 @@ void PulseOutput::Started() {
   started_ = true;
   origin_ = heard_;
   written_ = heard_;
+  pace_.Reset();
   Rewrite();
   pa_threaded_mainloop_signal(loop_, 0);
 }
@@ -196,17 +197,25 @@ void PulseOutput::Feed() {
   } else if (written_ < heard_ + kAheadFrames) {
     Write(written_, static_cast<size_t>(heard_ + kAheadFrames - written_));
   }
+  NoteReport();
   // Fresh figures for the next estimate of where the server reads.
   if (pa_operation* update = pa_stream_update_timing_info(stream_, nullptr, nullptr)) pa_operation_unref(update);
+}
+
+void PulseOutput::NoteReport() {
+  const pa_timing_info* info = pa_stream_get_timing_info(stream_);
+  if (info == nullptr || info->read_index_corrupt != 0) return;
+  pace_.Note(info->read_index, pa_timeval_load(&info->timestamp));
 }
 
 void PulseOutput::Change(const std::function<void()>& change, bool startsSound) {
   pa_threaded_mainloop_lock(loop_);
   // What is mixed again lands where the server may already be reading: a
   // Stop or a pan takes effect from wherever that is, at once; a sound that
-  // starts is placed a period on, past where the server can have read, so
-  // that it is heard from its first sample.
-  if (ready_) Advance(startsSound ? kPeriodFrames : 0);
+  // starts is placed past where the server can have read (how far the
+  // estimate may fall behind, and a period more), so that it is heard from
+  // its first sample.
+  if (ready_) Advance(startsSound ? kPeriodFrames + pace_.AheadFrames() : 0);
   change();
   if (ready_) Rewrite();
   pa_threaded_mainloop_unlock(loop_);

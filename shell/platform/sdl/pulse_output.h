@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "shell/platform/mixer/mixer.h"
+#include "shell/platform/sdl/reading_pace.h"
 #include "shell/platform/sdl/sdl_audio_output.h"
 
 struct pa_context;
@@ -39,8 +40,9 @@ class PulseOutput final : public Mixer::Ahead {
   // a time; PulseAudio keeps its own output buffer as small as its sink
   // allows. 64 frames lost PipeWire a period now
   // and then with both cores busy; 128 (5.8 ms) lost none. A sound that
-  // starts is placed a period past the server's estimated reading place, so
-  // that none of its start lands where the server has already read.
+  // starts is placed a period past the server's estimated reading place,
+  // and past the most the server has lately been seen to read ahead of the
+  // estimate, so that none of its start lands where it has already read.
   static constexpr uint32_t kPeriodFrames = 128;
   // What the server holds: a late wake of ours costs nothing until this runs out.
   static constexpr uint32_t kAheadFrames = 2048;
@@ -65,6 +67,7 @@ class PulseOutput final : public Mixer::Ahead {
   void ArmTick();
   void OnTick();
   void Feed();
+  void NoteReport();
   void KeepLost();
   // Moves the voices on by the time gone by since the server was lost.
   void PassLostTime();
@@ -91,6 +94,7 @@ class PulseOutput final : public Mixer::Ahead {
   uint64_t written_ = 0;
   uint64_t origin_ = 0;
   std::optional<LossClock> lost_;
+  ReadingPace pace_{sizeof(int16_t) * kMixerChannels, kMixerRate};
   pa_time_event* tick_ = nullptr;
   std::vector<int16_t> block_;
 };
