@@ -9,9 +9,15 @@
 # TRIALS times, with the sink's own latency beside it. Then a whole game,
 # lost at its first swing, is played while two other processes keep both
 # cores busy, and its recording is checked: the introduction whole, sample
-# for sample, and the rest in order.
+# for sample, and the rest in order. Beside it, the server on its own under
+# the same load: queued_intro hands it the whole introduction at once, at the
+# game's period, so what that recording lacks the server lost by itself.
 #
 #   bench/latency/run.sh [TRIALS [SERVER...]]   (default: 12 pulseaudio pipewire)
+#
+#   WHOLE_GAMES=N   N whole games, and N times the server on its own (default 1)
+#   LOAD=copy       the load copies memory in the kernel (dd to /dev/null)
+#                   instead of spinning: the server misses periods more often
 #
 # Nothing of the user's is touched: the servers, their configuration, the
 # session bus and the X display are private and end with the script.
@@ -29,6 +35,8 @@ c++ -std=c++20 -O2 -Wall -Wextra -o "$build/latency_probe" bench/latency/latency
   $(pkg-config --cflags --libs libpulse-simple x11 xtst) -pthread
 c++ -std=c++20 -O2 -Wall -Wextra -o "$build/typical_sdl_game" bench/latency/typical_sdl_game.cpp \
   $(pkg-config --cflags --libs sdl2)
+c++ -std=c++20 -O2 -Wall -Wextra -o "$build/queued_intro" bench/latency/queued_intro.cpp \
+  $(pkg-config --cflags --libs libpulse)
 c++ -std=c++20 -O2 -o "$build/audio_match" tests/e2e/audio_match.cpp
 game=$(readlink -f "$build/grumbosh") sounds=$(readlink -f "$build/sounds")
 intro=$sounds/intro.wav
@@ -135,10 +143,23 @@ summary() {
     }' | tee -a "$work/results"
 }
 
+# Two processes that keep both cores busy, in the array `load`.
+start_load() {
+  load=()
+  for _ in 1 2; do
+    if [ "${LOAD:-spin}" = copy ]; then
+      (exec dd if=/dev/zero of=/dev/null bs=32M 2>/dev/null) &
+    else
+      (while :; do :; done) &
+    fi
+    load+=($!)
+  done
+}
+
 # whole_game LABEL DRIVER: a game lost at its first swing, under load.
 whole_game() {
-  local load=()
-  for _ in 1 2; do (while :; do :; done) & load+=($!); done
+  local load
+  start_load
   env ${2:+SDL_AUDIODRIVER=$2} "$game" >/dev/null 2>&1 &
   local program=$!
   "$build/latency_probe" whole bench "$intro" "$work/whole.raw" 75 >"$work/whole.txt" &
@@ -159,17 +180,43 @@ whole_game() {
     tee -a "$work/results"
 }
 
+# server_alone LABEL: the introduction handed to the server whole, under
+# the same load, and a third process busy in the game's place (the game's
+# waits keep a core busy).
+server_alone() {
+  local load
+  start_load
+  (while :; do :; done) & load+=($!)
+  "$build/latency_probe" whole bench "$intro" "$work/whole.raw" 50 >"$work/whole.txt" &
+  local probe=$!
+  sleep 0.5
+  # 128: the game's period.
+  "$build/queued_intro" "$work/intro-stereo.raw" 128 >"$work/underflows"
+  wait "$probe" || true
+  kill "${load[@]}"
+  echo "$1 on its own under load: $(cat "$work/whole.txt"); it ran out of the introduction $(cat "$work/underflows") time(s) before its end" |
+    tee -a "$work/results"
+}
+sox "$intro" -r 22050 -e signed -b 16 -c 2 -t raw "$work/intro-stereo.raw"
+
+games() {
+  for ((g = 1; g <= ${WHOLE_GAMES:-1}; g++)); do
+    whole_game "$1" ""
+    server_alone "$1"
+  done
+}
+
 for server in "${servers[@]}"; do
   step "$server"
   case $server in
     pulseaudio)
       start_pulseaudio
       measure "PulseAudio" ""
-      whole_game "PulseAudio" "" ;;
+      games "PulseAudio" ;;
     pipewire)
       start_pipewire
       measure "PipeWire" ""
-      whole_game "PipeWire" "" ;;
+      games "PipeWire" ;;
   esac
   stop_servers
 done
