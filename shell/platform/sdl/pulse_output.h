@@ -38,11 +38,14 @@ class PulseOutput final : public Mixer::Ahead {
  public:
   // The period the server is asked for: PipeWire runs its graph a period at
   // a time; PulseAudio keeps its own output buffer as small as its sink
-  // allows. 64 frames lost PipeWire a period now
-  // and then with both cores busy; 128 (5.8 ms) lost none. A sound that
-  // starts is placed a period past the server's estimated reading place,
-  // and past the most the server has lately been seen to read ahead of the
-  // estimate, so that none of its start lands where it has already read.
+  // allows. With both cores busy PipeWire now and then misses a period of
+  // its graph (a period of silence in place, our queue full, no underrun
+  // reported): at 64 frames, at 128 (5.8 ms; in about one whole game in
+  // ten), and at 256 too, which besides costs 5 ms more from a key to
+  // silence (9.6 ms median). A sound that starts is placed a period past
+  // the server's estimated reading place, and past how far the server has
+  // lately been seen to read ahead of such estimates (ReadingPace), so that
+  // none of its start lands where it has already read.
   static constexpr uint32_t kPeriodFrames = 128;
   // What the server holds: a late wake of ours costs nothing until this runs out.
   static constexpr uint32_t kAheadFrames = 2048;

@@ -11,12 +11,12 @@ namespace sdl {
 //
 // PipeWire reads a whole period of its graph at once, at the period's start,
 // so its place runs ahead of an even reader's by anything up to that period,
-// and a report catches it at any point of one; PulseAudio reads far more
-// evenly. Each report's place less the stream time of its moment is the
-// server's offset then; the spread of the offsets over the last second or so
-// is how far the estimate from one report can fall behind the place. A sound
-// that starts must be placed beyond it, or its first samples land where the
-// server has already read and are never heard.
+// and a report catches it at any point of one. Each report's place less the
+// stream time of its moment is the server's offset then; the spread of the
+// offsets over the last second or so is how far the estimate from one
+// report can fall behind the place. A sound that starts must be placed
+// beyond it, or its first samples land where the server has already read
+// and are never heard.
 class ReadingPace {
  public:
   // Reports kept: 1.3 s of them at our tick.
