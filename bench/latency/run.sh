@@ -17,7 +17,7 @@
 #
 #   WHOLE_GAMES=N   N whole games, and N times the server on its own (default 1)
 #   LOAD=copy       the load copies memory in the kernel (dd to /dev/null)
-#                   instead of spinning: the server misses periods more often
+#                   instead of spinning
 #
 # Nothing of the user's is touched: the servers, their configuration, the
 # session bus and the X display are private and end with the script.
