@@ -9,7 +9,7 @@
 // (a Play, a Stop, a pan, a release) has the queue mixed again from where the
 // server reads: a Stop is heard as soon as the server's own output buffer
 // has played out. Measured from a key to silence on private servers:
-// PulseAudio 0.5 ms median, PipeWire 4.3 ms, against about 60 ms for an SDL
+// PulseAudio 0.2 ms median, PipeWire 4.8 ms, against about 60 ms for an SDL
 // program with SDL's default buffer (README, "Performance").
 //
 // The game's statuses follow the server's reading place, estimated from its
@@ -40,12 +40,12 @@ class PulseOutput final : public Mixer::Ahead {
   // a time; PulseAudio keeps its own output buffer as small as its sink
   // allows. With both cores busy PipeWire now and then misses a period of
   // its graph (a period of silence in place, our queue full, no underrun
-  // reported): at 64 frames; at 128 (5.8 ms) in 6 of 51 whole games with
-  // both cores busy, though in none of the 14 played since; and at 256 too,
-  // which besides costs 5 ms more from a key to silence (9.6 ms median). A sound that starts is placed a period past
-  // the server's estimated reading place, and past how far the server has
-  // lately been seen to read ahead of such estimates (ReadingPace), so that
-  // none of its start lands where it has already read.
+  // reported): at 64 frames; at 128 (5.8 ms) in 6 of 51 whole games, though
+  // in none of the 14 played since; and at 256 too, which besides costs
+  // 5 ms more from a key to silence (9.6 ms median). A sound that starts is
+  // placed a period past the server's estimated reading place, and past how
+  // far the server has lately been seen to read ahead of such estimates
+  // (ReadingPace), so that none of its start lands where it has already read.
   static constexpr uint32_t kPeriodFrames = 128;
   // What the server holds: a late wake of ours costs nothing until this runs out.
   static constexpr uint32_t kAheadFrames = 2048;
